@@ -1,0 +1,52 @@
+# Sourced by run.sh and test.sh: installs the Debian packages a step needs,
+# only those missing, quietly. Needs root or sudo the first time.
+
+# Building and running the program.
+QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins
+  libxcb1-dev libxcb-ewmh-dev libgl-dev)
+# A font that shows the Chinese captions.
+QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
+# Every test tier: unit and GUI tests, a private X server with a window
+# manager, and the Windows backend cross-built and run under Wine.
+QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils
+  g++-mingw-w64-x86-64 wine wine64)
+
+# Prints the packages of "$@" that are not installed.
+quenlow_missing_packages() {
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$' \
+      || printf '%s\n' "$package"
+  done
+}
+
+quenlow_install_packages() {
+  local missing
+  missing=$(quenlow_missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing: $(echo $missing)"
+  local log
+  log=$(mktemp)
+  # shellcheck disable=SC2086
+  if ! { "${sudo[@]}" apt-get update -qq && \
+         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq $missing; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Could not install the packages above." >&2
+    return 1
+  fi
+  rm -f "$log"
+}
+
+# Configures (once) and builds the native tree in build/.
+quenlow_build() {
+  local dir=${1:-build}
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir.configure.log" 2>&1 \
+      || { cat "$dir.configure.log" >&2; return 1; }
+  fi
+  cmake --build "$dir" -j"$(nproc)" -- --no-print-directory -s >"$dir.build.log" 2>&1 \
+    || { grep -E -B2 -A6 'error|Error' "$dir.build.log" >&2 || cat "$dir.build.log" >&2; return 1; }
+}

@@ -1,0 +1,25 @@
+#pragma once
+// A desktop the program cannot reach (Wayland without XWayland, the offscreen
+// platform): it lists no window, finds none and changes nothing, so the rest
+// of the program runs unchanged with an empty list.
+
+#include "window_system.h"
+
+namespace quenlow {
+
+class null_window_system final : public window_system {
+public:
+    void enum_windows(const window_visitor&) override {}
+    std::size_t window_text_length(window_handle) override { return 0; }
+    std::size_t window_text(window_handle, char* buffer, std::size_t capacity) override
+    {
+        if (capacity > 0) buffer[0] = '\0';
+        return 0;
+    }
+    window_handle find_window(std::string_view) override { return no_window; }
+    void restore_window(window_handle) override {}
+    void place_window(window_handle, int, int) override {}
+    void set_topmost(window_handle, bool) override {}
+};
+
+}  // namespace quenlow

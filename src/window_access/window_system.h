@@ -1,0 +1,72 @@
+#pragma once
+// The only door to other programs' windows. Everything that lists, finds,
+// restores, places or raises a window goes through this interface, so the
+// browser list and the resize command run the same against a real desktop
+// (X11, Win32) and against the in-memory desktop the tests use.
+//
+// Common contract of every operation:
+//  - A handle names a top-level window; 0 names none. Handles are opaque:
+//    callers only pass back what the window system gave them.
+//  - A window may vanish at any moment. An operation on a handle that no
+//    longer names a window does nothing and reports an empty result (0, "");
+//    it never throws and never aborts.
+//  - Results are only those written below; a failed request leaves the
+//    caller's state unchanged and says nothing.
+//  - Titles are 8-bit text in the system's code page: UTF-8 on Linux and on
+//    Windows (the program's manifest makes UTF-8 its code page there).
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace quenlow {
+
+using window_handle = std::uint64_t;
+inline constexpr window_handle no_window = 0;
+
+class window_system {
+public:
+    // Called once per top-level window; returning false ends the walk.
+    using window_visitor = std::function<bool(window_handle)>;
+
+    virtual ~window_system() = default;
+
+    // Offers every top-level window to `visit`, top of the stacking order
+    // first, synchronously on the calling thread, until `visit` returns false
+    // or the windows run out. Hidden and minimised windows are offered too.
+    virtual void enum_windows(const window_visitor& visit) = 0;
+
+    // Length of the window's title in bytes; 0 for an untitled or vanished
+    // window.
+    virtual std::size_t window_text_length(window_handle window) = 0;
+
+    // Copies at most capacity - 1 bytes of the title into `buffer` followed
+    // by a NUL, and returns how many bytes it copied (0 when capacity is 0,
+    // the title is empty or the window vanished). The title may have changed
+    // since window_text_length: only the returned count is meaningful.
+    virtual std::size_t window_text(window_handle window, char* buffer,
+                                    std::size_t capacity) = 0;
+
+    // The top-level window whose title equals `title` byte for byte (letter
+    // case counts); among several, the one highest in the stacking order.
+    // no_window when none carries that title.
+    virtual window_handle find_window(std::string_view title) = 0;
+
+    // Brings a minimised or maximised window back to its normal state, so a
+    // following place_window sizes the normal window. A normal window is left
+    // as it is.
+    virtual void restore_window(window_handle window) = 0;
+
+    // Puts the window's visible outer rectangle at the screen's top-left
+    // corner (0, 0) with the given size in pixels, at the top of the
+    // stacking order (below always-on-top windows), and shows it.
+    virtual void place_window(window_handle window, int width, int height) = 0;
+
+    // Turns the window's always-on-top state on or off; its position, size
+    // and visibility stay as they are. Works before the window is first
+    // shown as well as after.
+    virtual void set_topmost(window_handle window, bool topmost) = 0;
+};
+
+}  // namespace quenlow
