@@ -1,0 +1,526 @@
+#include "x11_window_system.h"
+
+#include "x11_title_decoder.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace quenlow {
+
+namespace {
+
+struct free_deleter {
+    void operator()(void* p) const { std::free(p); }
+};
+// Every xcb reply and error is owned by one of these.
+template <class T>
+using x_owned = std::unique_ptr<T, free_deleter>;
+
+// How long restore waits for the window manager to act before placing.
+constexpr std::chrono::milliseconds restore_bound{500};
+// Titles are read up to this many bytes.
+constexpr std::uint32_t max_title_units = 1u << 16;  // 32-bit units: 256 KiB
+
+struct extents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+}  // namespace
+
+struct x11_window_system::connection {
+    xcb_connection_t* c = nullptr;
+    xcb_ewmh_connection_t ewmh{};
+    bool ewmh_ready = false;
+    int screen_number = 0;
+    xcb_window_t root = XCB_NONE;
+    xcb_atom_t wm_state = XCB_NONE;
+    xcb_atom_t compound_text = XCB_NONE;
+    xcb_atom_t gtk_frame_extents = XCB_NONE;
+
+    ~connection()
+    {
+        if (ewmh_ready) xcb_ewmh_connection_wipe(&ewmh);
+        if (c) xcb_disconnect(c);
+    }
+
+    bool broken() const { return xcb_connection_has_error(c) != 0; }
+
+    // Errors of requests without replies arrive as events; nobody needs them.
+    void discard_events()
+    {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) std::free(event);
+    }
+
+    xcb_atom_t intern(const char* name)
+    {
+        const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+        x_owned<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
+        return reply ? reply->atom : XCB_NONE;
+    }
+
+    xcb_get_property_cookie_t ask_property(xcb_window_t window, xcb_atom_t property,
+                                           std::uint32_t units = max_title_units)
+    {
+        return xcb_get_property_unchecked(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, units);
+    }
+
+    // The reply, or nullptr when the window is gone or the property absent.
+    x_owned<xcb_get_property_reply_t> property_reply(xcb_get_property_cookie_t cookie)
+    {
+        xcb_generic_error_t* error = nullptr;
+        x_owned<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
+        std::free(error);
+        if (!reply || reply->type == XCB_NONE) return nullptr;
+        return reply;
+    }
+
+    static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply)
+    {
+        if (!reply || reply->format != 32) return {};
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        return {data, data + xcb_get_property_value_length(reply) / 4};
+    }
+
+    static std::string bytes(const xcb_get_property_reply_t* reply)
+    {
+        if (!reply || reply->format != 8) return {};
+        const auto* data = static_cast<const char*>(xcb_get_property_value(reply));
+        return {data, static_cast<std::size_t>(xcb_get_property_value_length(reply))};
+    }
+
+    // True when a window manager that follows EWMH is running: the window
+    // named by the root's _NET_SUPPORTING_WM_CHECK names itself.
+    bool window_manager_running()
+    {
+        const auto on_root = cardinals(property_reply(ask_property(root, ewmh._NET_SUPPORTING_WM_CHECK, 1)).get());
+        if (on_root.empty()) return false;
+        const auto on_child = cardinals(
+            property_reply(ask_property(on_root[0], ewmh._NET_SUPPORTING_WM_CHECK, 1)).get());
+        return !on_child.empty() && on_child[0] == on_root[0];
+    }
+
+    // Top-level client windows, top of the stack first.
+    std::vector<xcb_window_t> top_level_windows()
+    {
+        const auto stacking_cookie = ask_property(root, ewmh._NET_CLIENT_LIST_STACKING, 1u << 20);
+        const auto client_cookie = ask_property(root, ewmh._NET_CLIENT_LIST, 1u << 20);
+        const auto stacking = property_reply(stacking_cookie);
+        const auto clients = property_reply(client_cookie);
+        if (window_manager_running()) {
+            auto list = cardinals(stacking ? stacking.get() : clients.get());
+            std::reverse(list.begin(), list.end());
+            return {list.begin(), list.end()};
+        }
+        return mapped_root_children();
+    }
+
+    // With no window manager: the root's viewable, non-override-redirect
+    // children, top first.
+    std::vector<xcb_window_t> mapped_root_children()
+    {
+        xcb_generic_error_t* error = nullptr;
+        x_owned<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, root), &error));
+        std::free(error);
+        if (!tree) return {};
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        const int count = xcb_query_tree_children_length(tree.get());
+        std::vector<xcb_get_window_attributes_cookie_t> cookies;
+        cookies.reserve(count);
+        for (int i = 0; i < count; ++i) cookies.push_back(xcb_get_window_attributes_unchecked(c, children[i]));
+        std::vector<xcb_window_t> result;
+        for (int i = count - 1; i >= 0; --i) {
+            x_owned<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(c, cookies[i], &error));
+            std::free(error);
+            error = nullptr;
+            if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                !attributes->override_redirect) {
+                result.push_back(children[i]);
+            }
+        }
+        return result;
+    }
+
+    // Titles of `windows`, in the same order, in two pipelined rounds:
+    // _NET_WM_NAME for all, then WM_NAME for those without one.
+    std::vector<std::string> titles(const std::vector<xcb_window_t>& windows)
+    {
+        std::vector<xcb_get_property_cookie_t> cookies;
+        cookies.reserve(windows.size());
+        for (xcb_window_t window : windows) cookies.push_back(ask_property(window, ewmh._NET_WM_NAME));
+        std::vector<std::string> result(windows.size());
+        std::vector<std::size_t> without_net_name;
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const auto reply = property_reply(cookies[i]);
+            result[i] = decode_x11_title(bytes(reply.get()), x11_text_encoding::utf8);
+            if (result[i].empty()) without_net_name.push_back(i);
+        }
+        cookies.clear();
+        for (std::size_t i : without_net_name) cookies.push_back(ask_property(windows[i], XCB_ATOM_WM_NAME));
+        for (std::size_t k = 0; k < without_net_name.size(); ++k) {
+            const auto reply = property_reply(cookies[k]);
+            if (!reply) continue;
+            result[without_net_name[k]] = decode_x11_title(bytes(reply.get()), encoding_of(reply->type));
+        }
+        return result;
+    }
+
+    x11_text_encoding encoding_of(xcb_atom_t type) const
+    {
+        if (type == XCB_ATOM_STRING) return x11_text_encoding::latin1;
+        if (type == compound_text) return x11_text_encoding::compound_text;
+        return x11_text_encoding::utf8;
+    }
+
+    std::vector<xcb_atom_t> net_wm_state(xcb_window_t window)
+    {
+        return cardinals(property_reply(ask_property(window, ewmh._NET_WM_STATE, 1024)).get());
+    }
+
+    // Waits until `done` holds, for at most `bound`, waking on the window's
+    // property and structure changes. Returns whether it held.
+    bool wait_for(xcb_window_t window, const std::function<bool()>& done,
+                  std::chrono::milliseconds bound)
+    {
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        bool held = false;
+        while (!broken()) {
+            if (done()) {
+                held = true;
+                break;
+            }
+            bool woke = false;
+            while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+                std::free(event);
+                woke = true;
+            }
+            if (woke) continue;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
+            ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
+        }
+        const std::uint32_t none = 0;
+        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &none);
+        return held;
+    }
+};
+
+namespace {
+
+bool contains(const std::vector<xcb_atom_t>& atoms, xcb_atom_t atom)
+{
+    return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
+}
+
+extents extents_from(const std::vector<std::uint32_t>& values)
+{
+    if (values.size() < 4) return {};
+    return {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+            static_cast<int>(values[3])};
+}
+
+// The size closest to `wanted` that the window's own size hints allow
+// (minimum, maximum, base size and increments, as ICCCM defines them).
+int nearest_allowed(int wanted, int min, int max, int base, int increment)
+{
+    int size = wanted;
+    if (max > 0) size = std::min(size, max);
+    size = std::max(size, min);
+    if (increment > 1) {
+        const int steps = (size - base + increment / 2) / increment;
+        size = base + std::max(steps, 0) * increment;
+        if (size < min) size += increment;
+        if (max > 0 && size > max) size -= increment;
+    }
+    return std::max(size, 1);
+}
+
+struct size_hints {
+    int min_width = 0, min_height = 0, max_width = 0, max_height = 0;
+    int width_inc = 1, height_inc = 1, base_width = 0, base_height = 0;
+};
+
+size_hints size_hints_from(const std::vector<std::uint32_t>& v)
+{
+    constexpr std::uint32_t p_min_size = 16, p_max_size = 32, p_resize_inc = 64, p_base_size = 256;
+    size_hints hints;
+    if (v.size() < 17) return hints;
+    const std::uint32_t flags = v[0];
+    const auto value = [&](std::size_t i) { return static_cast<int>(std::min<std::uint32_t>(v[i], 1u << 16)); };
+    const bool has_min = flags & p_min_size;
+    const bool has_base = flags & p_base_size;
+    if (has_min) { hints.min_width = value(5); hints.min_height = value(6); }
+    if (flags & p_max_size) { hints.max_width = value(7); hints.max_height = value(8); }
+    if (flags & p_resize_inc) { hints.width_inc = std::max(value(9), 1); hints.height_inc = std::max(value(10), 1); }
+    if (has_base) { hints.base_width = value(15); hints.base_height = value(16); }
+    // ICCCM: each of base and minimum stands in for the other when absent.
+    if (!has_base && has_min) { hints.base_width = hints.min_width; hints.base_height = hints.min_height; }
+    if (!has_min && has_base) { hints.min_width = hints.base_width; hints.min_height = hints.base_height; }
+    return hints;
+}
+
+}  // namespace
+
+std::unique_ptr<x11_window_system> x11_window_system::connect(const char* display_name)
+{
+    auto x = std::make_unique<connection>();
+    x->c = xcb_connect(display_name, &x->screen_number);
+    if (x->broken()) return nullptr;
+    xcb_intern_atom_cookie_t* ewmh_cookies = xcb_ewmh_init_atoms(x->c, &x->ewmh);
+    if (!ewmh_cookies || !xcb_ewmh_init_atoms_replies(&x->ewmh, ewmh_cookies, nullptr)) return nullptr;
+    x->ewmh_ready = true;
+    if (x->screen_number < 0 || x->screen_number >= x->ewmh.nb_screens) return nullptr;
+    x->root = x->ewmh.screens[x->screen_number]->root;
+    x->wm_state = x->intern("WM_STATE");
+    x->compound_text = x->intern("COMPOUND_TEXT");
+    x->gtk_frame_extents = x->intern("_GTK_FRAME_EXTENTS");
+    return std::unique_ptr<x11_window_system>(new x11_window_system(std::move(x)));
+}
+
+x11_window_system::x11_window_system(std::unique_ptr<connection> x) : x_(std::move(x)) {}
+x11_window_system::~x11_window_system() = default;
+
+void x11_window_system::enum_windows(const window_visitor& visit)
+{
+    if (x_->broken()) return;
+    const std::vector<xcb_window_t> windows = x_->top_level_windows();
+    const std::vector<std::string> titles = x_->titles(windows);
+    walk_titles_.clear();
+    for (std::size_t i = 0; i < windows.size(); ++i) walk_titles_[windows[i]] = titles[i];
+    struct forget_titles {
+        std::unordered_map<window_handle, std::string>& titles;
+        ~forget_titles() { titles.clear(); }
+    } forget{walk_titles_};
+    x_->discard_events();
+    for (xcb_window_t window : windows) {
+        if (!visit(window)) break;
+    }
+}
+
+std::string x11_window_system::title_of(window_handle window)
+{
+    if (const auto it = walk_titles_.find(window); it != walk_titles_.end()) return it->second;
+    if (x_->broken() || window > 0xFFFFFFFFu) return {};
+    return x_->titles({static_cast<xcb_window_t>(window)}).front();
+}
+
+std::size_t x11_window_system::window_text_length(window_handle window)
+{
+    return title_of(window).size();
+}
+
+std::size_t x11_window_system::window_text(window_handle window, char* buffer, std::size_t capacity)
+{
+    if (capacity == 0) return 0;
+    const std::string title = title_of(window);
+    const std::size_t copied = std::min(title.size(), capacity - 1);
+    std::memcpy(buffer, title.data(), copied);
+    buffer[copied] = '\0';
+    return copied;
+}
+
+window_handle x11_window_system::find_window(std::string_view title)
+{
+    if (x_->broken()) return no_window;
+    const std::vector<xcb_window_t> windows = x_->top_level_windows();
+    const std::vector<std::string> titles = x_->titles(windows);
+    x_->discard_events();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (titles[i] == title) return windows[i];
+    }
+    return no_window;
+}
+
+void x11_window_system::restore_window(window_handle handle)
+{
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
+    const auto window = static_cast<xcb_window_t>(handle);
+    connection& x = *x_;
+    const auto& atoms = x.ewmh;
+
+    const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
+    const auto wm_state_cookie = x.ask_property(window, x.wm_state, 2);
+    xcb_generic_error_t* error = nullptr;
+    x_owned<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(x.c, attributes_cookie, &error));
+    std::free(error);
+    const auto icccm_state = connection::cardinals(x.property_reply(wm_state_cookie).get());
+    if (!attributes) {  // the window is gone
+        x.discard_events();
+        return;
+    }
+
+    if (!x.window_manager_running()) {
+        if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) xcb_map_window(x.c, window);
+        xcb_flush(x.c);
+        x.discard_events();
+        return;
+    }
+
+    constexpr std::uint32_t iconic_state = 3;
+    const auto states = x.net_wm_state(window);
+    const bool maximised = contains(states, atoms._NET_WM_STATE_MAXIMIZED_VERT) ||
+                           contains(states, atoms._NET_WM_STATE_MAXIMIZED_HORZ);
+    const bool full_screen = contains(states, atoms._NET_WM_STATE_FULLSCREEN);
+    const bool iconic = (!icccm_state.empty() && icccm_state[0] == iconic_state) ||
+                        contains(states, atoms._NET_WM_STATE_HIDDEN) ||
+                        attributes->map_state != XCB_MAP_STATE_VIEWABLE;
+
+    if (full_screen) {
+        xcb_ewmh_request_change_wm_state(&x.ewmh, x.screen_number, window, XCB_EWMH_WM_STATE_REMOVE,
+                                         atoms._NET_WM_STATE_FULLSCREEN, XCB_NONE,
+                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+    if (maximised) {
+        xcb_ewmh_request_change_wm_state(&x.ewmh, x.screen_number, window, XCB_EWMH_WM_STATE_REMOVE,
+                                         atoms._NET_WM_STATE_MAXIMIZED_VERT,
+                                         atoms._NET_WM_STATE_MAXIMIZED_HORZ,
+                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+    if (iconic) {
+        xcb_ewmh_request_change_active_window(&x.ewmh, x.screen_number, window,
+                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME,
+                                              XCB_NONE);
+        xcb_map_window(x.c, window);
+    }
+    if (!full_screen && !maximised && !iconic) return;
+    xcb_flush(x.c);
+
+    x.wait_for(window, [&] {
+        xcb_generic_error_t* e = nullptr;
+        x_owned<xcb_get_window_attributes_reply_t> now(
+            xcb_get_window_attributes_reply(x.c, xcb_get_window_attributes_unchecked(x.c, window), &e));
+        std::free(e);
+        if (!now) return true;  // gone: nothing left to wait for
+        const auto s = x.net_wm_state(window);
+        return now->map_state == XCB_MAP_STATE_VIEWABLE && !contains(s, atoms._NET_WM_STATE_HIDDEN) &&
+               !contains(s, atoms._NET_WM_STATE_MAXIMIZED_VERT) &&
+               !contains(s, atoms._NET_WM_STATE_MAXIMIZED_HORZ) &&
+               !contains(s, atoms._NET_WM_STATE_FULLSCREEN);
+    }, restore_bound);
+    x.discard_events();
+}
+
+void x11_window_system::place_window(window_handle handle, int width, int height)
+{
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
+    const auto window = static_cast<xcb_window_t>(handle);
+    connection& x = *x_;
+
+    const auto geometry_cookie = xcb_get_geometry_unchecked(x.c, window);
+    const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
+    const auto frame_cookie = x.ask_property(window, x.ewmh._NET_FRAME_EXTENTS, 4);
+    const auto shadow_cookie = x.ask_property(window, x.gtk_frame_extents, 4);
+    const auto hints_cookie = x.ask_property(window, XCB_ATOM_WM_NORMAL_HINTS, 18);
+    xcb_generic_error_t* error = nullptr;
+    x_owned<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(x.c, geometry_cookie, &error));
+    std::free(error);
+    error = nullptr;
+    x_owned<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(x.c, attributes_cookie, &error));
+    std::free(error);
+    const extents shadow = extents_from(connection::cardinals(x.property_reply(shadow_cookie).get()));
+    const size_hints hints = size_hints_from(connection::cardinals(x.property_reply(hints_cookie).get()));
+    extents frame = extents_from(connection::cardinals(x.property_reply(frame_cookie).get()));
+    if (!geometry || !attributes) {  // the window is gone
+        x.discard_events();
+        return;
+    }
+    const bool managed = x.window_manager_running();
+    if (!managed) {
+        const int border = geometry->border_width;
+        frame = {border, border, border, border};
+    }
+
+    // The visible outer rectangle is the frame's outer rectangle less the
+    // client's own shadow margins; make that one (0, 0, width, height).
+    const int client_width = nearest_allowed(width - frame.left - frame.right + shadow.left + shadow.right,
+                                             hints.min_width, hints.max_width, hints.base_width, hints.width_inc);
+    const int client_height = nearest_allowed(height - frame.top - frame.bottom + shadow.top + shadow.bottom,
+                                              hints.min_height, hints.max_height, hints.base_height,
+                                              hints.height_inc);
+    const int outer_x = -shadow.left;
+    const int outer_y = -shadow.top;
+
+    if (managed) {
+        const auto flags = static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
+            XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
+            XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT);
+        xcb_ewmh_request_moveresize_window(&x.ewmh, x.screen_number, window, XCB_GRAVITY_NORTH_WEST,
+                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, flags,
+                                           static_cast<std::uint32_t>(outer_x), static_cast<std::uint32_t>(outer_y),
+                                           static_cast<std::uint32_t>(client_width),
+                                           static_cast<std::uint32_t>(client_height));
+        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(x.c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) xcb_map_window(x.c, window);
+        xcb_ewmh_request_change_active_window(&x.ewmh, x.screen_number, window,
+                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_NONE);
+    } else {
+        const std::uint32_t values[] = {static_cast<std::uint32_t>(outer_x), static_cast<std::uint32_t>(outer_y),
+                                        static_cast<std::uint32_t>(client_width),
+                                        static_cast<std::uint32_t>(client_height), XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(x.c, window,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                             values);
+        if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) xcb_map_window(x.c, window);
+    }
+    xcb_flush(x.c);
+    x.discard_events();
+}
+
+void x11_window_system::set_topmost(window_handle handle, bool topmost)
+{
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
+    const auto window = static_cast<xcb_window_t>(handle);
+    connection& x = *x_;
+    const xcb_atom_t above = x.ewmh._NET_WM_STATE_ABOVE;
+
+    const auto wm_state_cookie = x.ask_property(window, x.wm_state, 2);
+    const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
+    const bool withdrawn = !x.property_reply(wm_state_cookie);
+    xcb_generic_error_t* error = nullptr;
+    x_owned<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(x.c, attributes_cookie, &error));
+    std::free(error);
+    if (!attributes) {
+        x.discard_events();
+        return;
+    }
+
+    if (withdrawn && attributes->map_state == XCB_MAP_STATE_UNMAPPED) {
+        // Not yet managed: the window manager reads _NET_WM_STATE when the
+        // window is first mapped, so edit the property itself, and finish
+        // with a round trip so whoever maps it next sees the change.
+        std::vector<xcb_atom_t> states = x.net_wm_state(window);
+        std::erase(states, above);
+        if (topmost) states.push_back(above);
+        xcb_change_property(x.c, XCB_PROP_MODE_REPLACE, window, x.ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 32,
+                            static_cast<std::uint32_t>(states.size()), states.data());
+    } else {
+        xcb_ewmh_request_change_wm_state(&x.ewmh, x.screen_number, window,
+                                         topmost ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, above,
+                                         XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+    xcb_generic_error_t* sync_error = nullptr;
+    std::free(xcb_get_input_focus_reply(x.c, xcb_get_input_focus(x.c), &sync_error));
+    std::free(sync_error);
+    x.discard_events();
+}
+
+}  // namespace quenlow

@@ -1,0 +1,154 @@
+#include "x_session.h"
+
+#include "eventually.h"
+#include "x_test_client.h"
+
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace quenlow::testing {
+
+namespace {
+
+pid_t spawn(std::vector<std::string> args, const std::string& display, int keep_fd = -1)
+{
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        (void)keep_fd;
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+bool window_manager_announced(const std::string& display)
+{
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> owned(c, xcb_disconnect);
+    if (xcb_connection_has_error(c)) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto root_property = [&](const std::string& name) {
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.data()), nullptr), &std::free);
+        return std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>(
+            xcb_get_property_reply(c, xcb_get_property(c, 0, root, atom ? atom->atom : XCB_NONE,
+                                                       XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr),
+            &std::free);
+    };
+    // openbox announces itself before it handles map requests; it publishes
+    // its client list once it does.
+    const auto check = root_property("_NET_SUPPORTING_WM_CHECK");
+    const auto clients = root_property("_NET_CLIENT_LIST");
+    return check && xcb_get_property_value_length(check.get()) == 4 && clients && clients->type != XCB_NONE;
+}
+
+// openbox announces itself before its event loop runs and drops the map
+// requests that come in between: map a probe window until one is managed.
+bool window_manager_maps_windows(const std::string& display)
+{
+    x_test_client probe(display);
+    window_spec spec;
+    spec.map = false;
+    const xcb_window_t window = probe.create(spec);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool managed = false;
+    while (!managed && std::chrono::steady_clock::now() < deadline) {
+        xcb_unmap_window(probe.connection(), window);
+        xcb_map_window(probe.connection(), window);
+        probe.flush();
+        managed = eventually([&] { return probe.managed(window); }, std::chrono::milliseconds(300));
+    }
+    probe.destroy(window);
+    return managed && eventually([&] { return !probe.managed(window); });
+}
+
+}  // namespace
+
+x_session::x_session(window_manager manager)
+{
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    server_ = fork();
+    if (server_ < 0) throw std::runtime_error("fork failed");
+    if (server_ == 0) {
+        close(fds[0]);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten",
+               "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        if (poll(&wait, 1, 200) <= 0) continue;
+        char buffer[32];
+        const ssize_t got = read(fds[0], buffer, sizeof buffer);
+        if (got <= 0) break;
+        number.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) {
+        stop(server_);
+        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+    }
+    display_ = ":" + number.substr(0, number.find('\n'));
+
+    if (manager == window_manager::openbox) {
+        manager_ = spawn({"openbox", "--sm-disable"}, display_);
+        if (!eventually([&] { return window_manager_announced(display_); }, std::chrono::seconds(20)) ||
+            !window_manager_maps_windows(display_)) {
+            stop(manager_);
+            stop(server_);
+            throw std::runtime_error("openbox did not start on " + display_);
+        }
+    }
+}
+
+x_session::~x_session()
+{
+    stop(manager_);
+    stop(server_);
+}
+
+void x_session::stop(pid_t& pid)
+{
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    const bool ended = eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; },
+                                  std::chrono::seconds(5));
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    pid = -1;
+}
+
+}  // namespace quenlow::testing

@@ -1,0 +1,76 @@
+#pragma once
+// A plain X client for tests: makes real top-level windows with the title
+// properties a test asks for, drives them as a user or their program would
+// (maximise, iconify, retitle, destroy), and reads their state straight
+// from the server, independent of the code under test.
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quenlow::testing {
+
+struct x_rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const x_rect&, const x_rect&) = default;
+};
+std::string to_string(const x_rect& r);
+
+// `utf8` as Xlib encodes it for a COMPOUND_TEXT property ("" on failure).
+std::string compound_text(const std::string& display, const std::string& utf8);
+
+struct window_spec {
+    std::optional<std::string> net_wm_name;  // UTF8_STRING
+    std::optional<std::string> wm_name;      // bytes, of type wm_name_type
+    std::string wm_name_type = "STRING";
+    x_rect geometry{200, 150, 400, 300};
+    std::optional<std::array<std::uint32_t, 4>> gtk_frame_extents;
+    // WM_NORMAL_HINTS: minimum size, base size and increments.
+    std::optional<std::array<int, 6>> min_base_increment;
+    bool map = true;
+};
+
+class x_test_client {
+public:
+    explicit x_test_client(const std::string& display);
+    ~x_test_client();
+    x_test_client(const x_test_client&) = delete;
+    x_test_client& operator=(const x_test_client&) = delete;
+
+    xcb_connection_t* connection() const { return c_; }
+    xcb_window_t root() const { return root_; }
+    xcb_atom_t atom(const std::string& name);
+
+    // Creates the window and, when mapped, waits until it is viewable (and
+    // under a window manager, until the manager lists it).
+    xcb_window_t create(const window_spec& spec);
+    xcb_window_t create_titled(const std::string& net_wm_name, x_rect geometry = {200, 150, 400, 300});
+    void destroy(xcb_window_t window);
+    void set_net_wm_name(xcb_window_t window, const std::string& title);
+    void maximise(xcb_window_t window);
+    void iconify(xcb_window_t window);
+    void flush();
+
+    // Raw state.
+    bool viewable(xcb_window_t window);
+    std::vector<xcb_atom_t> net_wm_state(xcb_window_t window);
+    bool has_state(xcb_window_t window, const std::string& state);
+    std::uint32_t icccm_state(xcb_window_t window);  // 0 withdrawn, 1 normal, 3 iconic
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
+    std::vector<xcb_window_t> stacking_top_first();
+    bool managed(xcb_window_t window);
+    // The rectangle a user sees: the frame's outer rectangle (or the window
+    // with its X border when unmanaged), less any _GTK_FRAME_EXTENTS.
+    x_rect visible_rect(xcb_window_t window);
+
+private:
+    void send_to_root(xcb_window_t window, xcb_atom_t type, std::array<std::uint32_t, 5> data);
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = XCB_NONE;
+};
+
+}  // namespace quenlow::testing
