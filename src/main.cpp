@@ -1,14 +1,27 @@
-#include "app_version.h"
+#include "Form_Tavrim.h"
+#include "settings_store.h"
+#include "window_system_for_platform.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QFont>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QString::fromUtf8(quenlow::build_info::title));
-    window.resize(322, 222);
-    window.show();
+    QIcon icon;
+    for (int size : {16, 32, 48, 128}) icon.addFile(QStringLiteral(":/quenlow/quenlow-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    // The window's controls are laid out for a compact 8-point interface
+    // font; a CJK family shows the Chinese captions where it is installed.
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Noto Sans CJK TC"), font.family()});
+    font.setPointSize(8);
+    QApplication::setFont(font);
+
+    const auto windows = quenlow::window_system_for_platform(QGuiApplication::platformName().toStdString());
+    quenlow::settings_store settings;
+    quenlow::Form_Tavrim main_window(*windows, settings);
+    main_window.show();
     return app.exec();
 }

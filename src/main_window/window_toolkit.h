@@ -1,0 +1,87 @@
+#pragma once
+// The few control behaviours the main window and the About box rely on,
+// on top of Qt's widgets:
+//  - check_box: a 0/1/2 state (unchecked, checked, indeterminate) that the
+//    program may set to any value; a user's click only moves between the two
+//    ordinary states (indeterminate goes to checked). state_changed fires on
+//    every change, by the user or the program.
+//  - option_button: clicked_selected fires when it becomes selected (by the
+//    user or the program); mouse_up fires after the release of any mouse
+//    button over it, once a left click has selected it, with the button code
+//    1 left, 2 right, 4 middle.
+//  - list_box: single selection, unsorted; text() is the selected entry or
+//    ""; picked fires for a pick by mouse or keyboard, never for a selection
+//    the program makes.
+//  - image: a picture with a custom pointer; clicked on a left click.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace quenlow {
+
+class check_box : public QCheckBox {
+    Q_OBJECT
+public:
+    static constexpr int unchecked = 0;
+    static constexpr int checked = 1;
+    static constexpr int indeterminate = 2;
+
+    explicit check_box(QWidget* parent = nullptr);
+    int value() const;
+    void set_value(int value);
+
+signals:
+    void state_changed();
+
+protected:
+    void nextCheckState() override;
+};
+
+class option_button : public QRadioButton {
+    Q_OBJECT
+public:
+    explicit option_button(QWidget* parent = nullptr);
+
+signals:
+    void clicked_selected();
+    void mouse_up(int button, int shift, int x, int y);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class list_box : public QListWidget {
+    Q_OBJECT
+public:
+    explicit list_box(QWidget* parent = nullptr);
+    QString text() const;
+    // Selects the first entry equal to `text`; nothing when there is none.
+    void set_text(const QString& text);
+
+signals:
+    void picked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class image : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The pointing hand the clickable logo and links show (hot spot at the
+// fingertip).
+QCursor hand_cursor();
+
+}  // namespace quenlow

@@ -1,0 +1,27 @@
+#include "window_system_for_platform.h"
+
+#include "null_window_system.h"
+
+#ifdef QUENLOW_HAVE_X11
+#include "x11_window_system.h"
+#endif
+#ifdef _WIN32
+#include "win32_window_system.h"
+#endif
+
+namespace quenlow {
+
+std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name)
+{
+#ifdef QUENLOW_HAVE_X11
+    if (platform_name == "xcb") {
+        if (auto x11 = x11_window_system::connect()) return x11;
+    }
+#endif
+#ifdef _WIN32
+    if (platform_name == "windows") return std::make_unique<win32_window_system>();
+#endif
+    return std::make_unique<null_window_system>();
+}
+
+}  // namespace quenlow
