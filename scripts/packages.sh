@@ -8,7 +8,7 @@ QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins
 QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # Every test tier: unit and GUI tests, a private X server with a window
 # manager, and the Windows backend cross-built and run under Wine.
-QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils
+QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils xdotool
   g++-mingw-w64-x86-64 wine wine64)
 
 # Prints the packages of "$@" that are not installed.

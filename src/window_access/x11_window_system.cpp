@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace quenlow {
@@ -32,7 +34,24 @@ constexpr std::uint32_t max_title_units = 1u << 16;  // 32-bit units: 256 KiB
 
 struct extents {
     int left = 0, right = 0, top = 0, bottom = 0;
+    friend bool operator==(const extents&, const extents&) = default;
 };
+
+struct placement {
+    extents frame;                    // the window manager's frame the request allowed for
+    std::pair<int, int> client_size;  // the client area it asked for
+};
+
+// How long placing waits for the window manager to answer before checking
+// that the frame it allowed for is still the window's.
+constexpr std::chrono::milliseconds placement_bound{300};
+
+extents extents_from(const std::vector<std::uint32_t>& values)
+{
+    if (values.size() < 4) return {};
+    return {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+            static_cast<int>(values[3])};
+}
 
 }  // namespace
 
@@ -187,6 +206,32 @@ struct x11_window_system::connection {
         return cardinals(property_reply(ask_property(window, ewmh._NET_WM_STATE, 1024)).get());
     }
 
+    std::vector<std::uint32_t> property_cardinals(xcb_window_t window, xcb_atom_t property, std::uint32_t units)
+    {
+        return cardinals(property_reply(ask_property(window, property, units)).get());
+    }
+
+    extents frame_extents(xcb_window_t window)
+    {
+        return extents_from(property_cardinals(window, ewmh._NET_FRAME_EXTENTS, 4));
+    }
+
+    // The client area's size, or (0, 0) for a window that is gone.
+    std::pair<int, int> client_size(xcb_window_t window)
+    {
+        xcb_generic_error_t* error = nullptr;
+        x_owned<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(c, xcb_get_geometry_unchecked(c, window), &error));
+        std::free(error);
+        return geometry ? std::pair<int, int>{geometry->width, geometry->height} : std::pair<int, int>{0, 0};
+    }
+
+    // Asks for the window's visible outer rectangle to become (0, 0, width,
+    // height), raised and mapped: through the manager when one runs, by
+    // configuring the window itself otherwise. Returns what the request
+    // assumed, or nothing when the window is gone.
+    std::optional<placement> request_placement(xcb_window_t window, int width, int height, bool managed);
+
     // Waits until `done` holds, for at most `bound`, waking on the window's
     // property and structure changes. Returns whether it held.
     bool wait_for(xcb_window_t window, const std::function<bool()>& done,
@@ -224,13 +269,6 @@ namespace {
 bool contains(const std::vector<xcb_atom_t>& atoms, xcb_atom_t atom)
 {
     return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
-}
-
-extents extents_from(const std::vector<std::uint32_t>& values)
-{
-    if (values.size() < 4) return {};
-    return {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
-            static_cast<int>(values[3])};
 }
 
 // The size closest to `wanted` that the window's own size hints allow
@@ -274,6 +312,67 @@ size_hints size_hints_from(const std::vector<std::uint32_t>& v)
 }
 
 }  // namespace
+
+std::optional<placement> x11_window_system::connection::request_placement(xcb_window_t window, int width,
+                                                                          int height, bool managed)
+{
+    const auto geometry_cookie = xcb_get_geometry_unchecked(c, window);
+    const auto attributes_cookie = xcb_get_window_attributes_unchecked(c, window);
+    const auto frame_cookie = ask_property(window, ewmh._NET_FRAME_EXTENTS, 4);
+    const auto shadow_cookie = ask_property(window, gtk_frame_extents, 4);
+    const auto hints_cookie = ask_property(window, XCB_ATOM_WM_NORMAL_HINTS, 18);
+    xcb_generic_error_t* error = nullptr;
+    x_owned<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, geometry_cookie, &error));
+    std::free(error);
+    error = nullptr;
+    x_owned<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, attributes_cookie, &error));
+    std::free(error);
+    extents frame = extents_from(cardinals(property_reply(frame_cookie).get()));
+    const extents shadow = extents_from(cardinals(property_reply(shadow_cookie).get()));
+    const size_hints hints = size_hints_from(cardinals(property_reply(hints_cookie).get()));
+    if (!geometry || !attributes) return std::nullopt;  // the window is gone
+    if (!managed) {
+        const int border = geometry->border_width;
+        frame = {border, border, border, border};
+    }
+
+    // The visible outer rectangle is the frame's outer rectangle less the
+    // client's own shadow margins; make that one (0, 0, width, height).
+    const int client_width = nearest_allowed(width - frame.left - frame.right + shadow.left + shadow.right,
+                                             hints.min_width, hints.max_width, hints.base_width, hints.width_inc);
+    const int client_height = nearest_allowed(height - frame.top - frame.bottom + shadow.top + shadow.bottom,
+                                              hints.min_height, hints.max_height, hints.base_height,
+                                              hints.height_inc);
+    const auto outer_x = static_cast<std::uint32_t>(-shadow.left);
+    const auto outer_y = static_cast<std::uint32_t>(-shadow.top);
+    const bool unmapped = attributes->map_state == XCB_MAP_STATE_UNMAPPED;
+
+    if (managed) {
+        const auto flags = static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
+            XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
+            XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT);
+        xcb_ewmh_request_moveresize_window(&ewmh, screen_number, window, XCB_GRAVITY_NORTH_WEST,
+                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, flags, outer_x, outer_y,
+                                           static_cast<std::uint32_t>(client_width),
+                                           static_cast<std::uint32_t>(client_height));
+        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        if (unmapped) xcb_map_window(c, window);
+        xcb_ewmh_request_change_active_window(&ewmh, screen_number, window, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                              XCB_CURRENT_TIME, XCB_NONE);
+    } else {
+        const std::uint32_t values[] = {outer_x, outer_y, static_cast<std::uint32_t>(client_width),
+                                        static_cast<std::uint32_t>(client_height), XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(c, window,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                             values);
+        if (unmapped) xcb_map_window(c, window);
+    }
+    xcb_flush(c);
+    return placement{frame, {client_width, client_height}};
+}
 
 std::unique_ptr<x11_window_system> x11_window_system::connect(const char* display_name)
 {
@@ -420,67 +519,15 @@ void x11_window_system::place_window(window_handle handle, int width, int height
     if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
     const auto window = static_cast<xcb_window_t>(handle);
     connection& x = *x_;
-
-    const auto geometry_cookie = xcb_get_geometry_unchecked(x.c, window);
-    const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
-    const auto frame_cookie = x.ask_property(window, x.ewmh._NET_FRAME_EXTENTS, 4);
-    const auto shadow_cookie = x.ask_property(window, x.gtk_frame_extents, 4);
-    const auto hints_cookie = x.ask_property(window, XCB_ATOM_WM_NORMAL_HINTS, 18);
-    xcb_generic_error_t* error = nullptr;
-    x_owned<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(x.c, geometry_cookie, &error));
-    std::free(error);
-    error = nullptr;
-    x_owned<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(x.c, attributes_cookie, &error));
-    std::free(error);
-    const extents shadow = extents_from(connection::cardinals(x.property_reply(shadow_cookie).get()));
-    const size_hints hints = size_hints_from(connection::cardinals(x.property_reply(hints_cookie).get()));
-    extents frame = extents_from(connection::cardinals(x.property_reply(frame_cookie).get()));
-    if (!geometry || !attributes) {  // the window is gone
-        x.discard_events();
-        return;
-    }
     const bool managed = x.window_manager_running();
-    if (!managed) {
-        const int border = geometry->border_width;
-        frame = {border, border, border, border};
+    const std::optional<placement> sent = x.request_placement(window, width, height, managed);
+    if (sent && managed) {
+        // The manager may still be redrawing the frame (a window just restored
+        // from maximised gets its borders back). Once it has answered, place
+        // again if the frame the request assumed has changed since.
+        x.wait_for(window, [&] { return x.client_size(window) == sent->client_size; }, placement_bound);
+        if (x.frame_extents(window) != sent->frame) x.request_placement(window, width, height, managed);
     }
-
-    // The visible outer rectangle is the frame's outer rectangle less the
-    // client's own shadow margins; make that one (0, 0, width, height).
-    const int client_width = nearest_allowed(width - frame.left - frame.right + shadow.left + shadow.right,
-                                             hints.min_width, hints.max_width, hints.base_width, hints.width_inc);
-    const int client_height = nearest_allowed(height - frame.top - frame.bottom + shadow.top + shadow.bottom,
-                                              hints.min_height, hints.max_height, hints.base_height,
-                                              hints.height_inc);
-    const int outer_x = -shadow.left;
-    const int outer_y = -shadow.top;
-
-    if (managed) {
-        const auto flags = static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
-            XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
-            XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT);
-        xcb_ewmh_request_moveresize_window(&x.ewmh, x.screen_number, window, XCB_GRAVITY_NORTH_WEST,
-                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, flags,
-                                           static_cast<std::uint32_t>(outer_x), static_cast<std::uint32_t>(outer_y),
-                                           static_cast<std::uint32_t>(client_width),
-                                           static_cast<std::uint32_t>(client_height));
-        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-        xcb_configure_window(x.c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-        if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) xcb_map_window(x.c, window);
-        xcb_ewmh_request_change_active_window(&x.ewmh, x.screen_number, window,
-                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_NONE);
-    } else {
-        const std::uint32_t values[] = {static_cast<std::uint32_t>(outer_x), static_cast<std::uint32_t>(outer_y),
-                                        static_cast<std::uint32_t>(client_width),
-                                        static_cast<std::uint32_t>(client_height), XCB_STACK_MODE_ABOVE};
-        xcb_configure_window(x.c, window,
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                                 XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
-                             values);
-        if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) xcb_map_window(x.c, window);
-    }
-    xcb_flush(x.c);
     x.discard_events();
 }
 

@@ -22,26 +22,6 @@ namespace quenlow::testing {
 
 namespace {
 
-pid_t spawn(std::vector<std::string> args, const std::string& display, int keep_fd = -1)
-{
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        (void)keep_fd;
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 bool window_manager_announced(const std::string& display)
 {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
@@ -115,17 +95,19 @@ x_session::x_session(window_manager manager)
     }
     close(fds[0]);
     if (number.find('\n') == std::string::npos) {
-        stop(server_);
+        stop_server();
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     }
     display_ = ":" + number.substr(0, number.find('\n'));
 
     if (manager == window_manager::openbox) {
-        manager_ = spawn({"openbox", "--sm-disable"}, display_);
+        manager_ = std::make_unique<child_process>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                                   std::vector<std::pair<std::string, std::string>>{
+                                                       {"DISPLAY", display_}});
         if (!eventually([&] { return window_manager_announced(display_); }, std::chrono::seconds(20)) ||
             !window_manager_maps_windows(display_)) {
-            stop(manager_);
-            stop(server_);
+            manager_.reset();
+            stop_server();
             throw std::runtime_error("openbox did not start on " + display_);
         }
     }
@@ -133,22 +115,22 @@ x_session::x_session(window_manager manager)
 
 x_session::~x_session()
 {
-    stop(manager_);
-    stop(server_);
+    manager_.reset();
+    stop_server();
 }
 
-void x_session::stop(pid_t& pid)
+void x_session::stop_server()
 {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
+    if (server_ <= 0) return;
+    kill(server_, SIGTERM);
     int status = 0;
-    const bool ended = eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; },
+    const bool ended = eventually([&] { return waitpid(server_, &status, WNOHANG) == server_; },
                                   std::chrono::seconds(5));
     if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+        kill(server_, SIGKILL);
+        waitpid(server_, &status, 0);
     }
-    pid = -1;
+    server_ = -1;
 }
 
 }  // namespace quenlow::testing

@@ -2,6 +2,9 @@
 // A private X server (Xvfb, on a display number it picks itself) and,
 // when asked, an openbox window manager on it. Both end with the object.
 
+#include "child_process.h"
+
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
@@ -22,10 +25,10 @@ public:
     const std::string& display() const { return display_; }
 
 private:
-    void stop(pid_t& pid);
+    void stop_server();
 
     pid_t server_ = -1;
-    pid_t manager_ = -1;
+    std::unique_ptr<child_process> manager_;
     std::string display_;
 };
 

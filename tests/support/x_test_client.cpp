@@ -168,6 +168,12 @@ void x_test_client::iconify(xcb_window_t window)
     }
 }
 
+void x_test_client::close_via_manager(xcb_window_t window)
+{
+    constexpr std::uint32_t from_pager = 2;
+    send_to_root(window, atom("_NET_CLOSE_WINDOW"), {XCB_CURRENT_TIME, from_pager, 0, 0, 0});
+}
+
 bool x_test_client::viewable(xcb_window_t window)
 {
     owned<xcb_get_window_attributes_reply_t> a(
@@ -212,6 +218,19 @@ bool x_test_client::managed(xcb_window_t window)
 {
     const auto list = cardinals(root_, "_NET_CLIENT_LIST");
     return std::find(list.begin(), list.end(), window) != list.end();
+}
+
+xcb_window_t x_test_client::find_managed(const std::string& title)
+{
+    for (const std::uint32_t window : cardinals(root_, "_NET_CLIENT_LIST")) {
+        owned<xcb_get_property_reply_t> name(xcb_get_property_reply(
+            c_, xcb_get_property(c_, 0, window, atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+        if (name && std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
+                                xcb_get_property_value_length(name.get())) == title) {
+            return window;
+        }
+    }
+    return XCB_NONE;
 }
 
 x_rect x_test_client::visible_rect(xcb_window_t window)

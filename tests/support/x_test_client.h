@@ -52,6 +52,8 @@ public:
     void set_net_wm_name(xcb_window_t window, const std::string& title);
     void maximise(xcb_window_t window);
     void iconify(xcb_window_t window);
+    // Asks the window manager to close the window, as its close box does.
+    void close_via_manager(xcb_window_t window);
     void flush();
 
     // Raw state.
@@ -62,6 +64,8 @@ public:
     std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
     std::vector<xcb_window_t> stacking_top_first();
     bool managed(xcb_window_t window);
+    // The managed window whose _NET_WM_NAME is `title`, or XCB_NONE.
+    xcb_window_t find_managed(const std::string& title);
     // The rectangle a user sees: the frame's outer rectangle (or the window
     // with its X border when unmanaged), less any _GTK_FRAME_EXTENTS.
     x_rect visible_rect(xcb_window_t window);

@@ -1,0 +1,37 @@
+#pragma once
+// A program the test starts and ends: stdin from /dev/null, output
+// discarded, extra environment variables set; terminated (then killed, if it
+// lingers) when the object goes.
+
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quenlow::testing {
+
+class child_process {
+public:
+    child_process(std::vector<std::string> argv,
+                  std::vector<std::pair<std::string, std::string>> environment = {});
+    ~child_process();
+    child_process(const child_process&) = delete;
+    child_process& operator=(const child_process&) = delete;
+
+    pid_t pid() const { return pid_; }
+    // Still running (not exited and not yet reaped).
+    bool running();
+    void stop();
+    // Stops tracking a child that was reaped elsewhere.
+    void forget();
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Runs a program to its end (at most 20 s) and returns its exit status, or
+// -1 when it did not end normally.
+int run_to_end(std::vector<std::string> argv, std::vector<std::pair<std::string, std::string>> environment = {});
+
+}  // namespace quenlow::testing

@@ -1,0 +1,107 @@
+// The real program on a private X server with openbox, driven with real
+// mouse clicks (xdotool), against real browser-titled client windows.
+#include "child_process.h"
+#include "eventually.h"
+#include "x_session.h"
+#include "x_test_client.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+namespace quenlow {
+namespace {
+
+using testing::child_process;
+using testing::eventually;
+using testing::run_to_end;
+using testing::to_string;
+using testing::x_rect;
+using testing::x_session;
+using testing::x_test_client;
+
+constexpr char english_title[] = "Mobrell Quenlow - Ver.: 1.1.2";
+
+class RunningProgram : public ::testing::Test {
+protected:
+    RunningProgram() : client(session.display()) {}
+
+    void start()
+    {
+        program = std::make_unique<child_process>(
+            std::vector<std::string>{QUENLOW_PROGRAM},
+            std::vector<std::pair<std::string, std::string>>{{"DISPLAY", session.display()},
+                                                             {"QT_QPA_PLATFORM", "xcb"},
+                                                             {"XDG_CONFIG_HOME", config.path().toStdString()},
+                                                             {"XDG_RUNTIME_DIR", config.path().toStdString()}});
+        ASSERT_TRUE(eventually([&] { return (window = client.find_managed(english_title)) != XCB_NONE; },
+                               std::chrono::seconds(20)));
+    }
+    // A left click at (x, y) inside the program's window.
+    void click(int x, int y)
+    {
+        ASSERT_EQ(run_to_end({"xdotool", "mousemove", "--window", std::to_string(window), std::to_string(x),
+                              std::to_string(y), "click", "1"},
+                             {{"DISPLAY", session.display()}}),
+                  0);
+    }
+
+    x_session session;
+    x_test_client client;
+    QTemporaryDir config;
+    std::unique_ptr<child_process> program;
+    xcb_window_t window = XCB_NONE;
+};
+
+TEST_F(RunningProgram, IsAboveOthersFromItsFirstMapUntilAlwaysOnTopIsCleared)
+{
+    start();
+    EXPECT_TRUE(client.has_state(window, "_NET_WM_STATE_ABOVE"));
+    click(136, 68);  // Always on Top: indeterminate -> checked, still on top
+    click(136, 68);  // checked -> unchecked
+    EXPECT_TRUE(eventually([&] { return !client.has_state(window, "_NET_WM_STATE_ABOVE"); }));
+    click(136, 68);
+    EXPECT_TRUE(eventually([&] { return client.has_state(window, "_NET_WM_STATE_ABOVE"); }));
+}
+
+TEST_F(RunningProgram, ChangeSizePlacesTheListedBrowserAt800By600)
+{
+    const xcb_window_t browser = client.create_titled("Start page - Netscape", {500, 300, 300, 200});
+    start();
+    click(60, 69);   // "  800 X 600"
+    click(272, 68);  // Change Size: the first listed browser is selected at start
+    x_rect seen;
+    EXPECT_TRUE(eventually([&] { return (seen = client.visible_rect(browser)) == x_rect{0, 0, 800, 600}; }))
+        << to_string(seen);
+}
+
+TEST_F(RunningProgram, CanShrinkButNeverGrowPastItsLimit)
+{
+    start();
+    const auto request_size = [&](int width, int height) {
+        return run_to_end({"xdotool", "windowsize", std::to_string(window), std::to_string(width),
+                           std::to_string(height)},
+                          {{"DISPLAY", session.display()}});
+    };
+    x_rect seen;
+    ASSERT_EQ(request_size(250, 150), 0);
+    ASSERT_TRUE(eventually([&] { return (seen = client.visible_rect(window)).height < 200; })) << to_string(seen);
+    EXPECT_LT(seen.width, 300);
+
+    ASSERT_EQ(request_size(600, 500), 0);
+    ASSERT_TRUE(eventually([&] { return (seen = client.visible_rect(window)).height > 200; })) << to_string(seen);
+    EXPECT_TRUE(eventually([&] {
+        seen = client.visible_rect(window);
+        return seen.width == 330 && seen.height == 256;
+    })) << to_string(seen);
+}
+
+TEST_F(RunningProgram, ClosingTheWindowEndsTheProgram)
+{
+    start();
+    client.close_via_manager(window);
+    EXPECT_TRUE(eventually([&] { return !program->running(); }, std::chrono::seconds(10)));
+}
+
+}  // namespace
+}  // namespace quenlow
