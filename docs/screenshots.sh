@@ -18,7 +18,7 @@ xmessage -title "Start page - Netscape" "a browser" >/dev/null 2>&1 &
 xmessage -title "Docs - Microsoft Internet Explorer" "another browser" >/dev/null 2>&1 &
 for _ in $(seq 100); do [ "$(xdotool search --name 'Netscape|Explorer' 2>/dev/null | wc -l)" -ge 2 ] && break; sleep 0.1; done
 
-shoot() {  # language-setting output-file
+shoot() {  # language-setting output-file [about-box-file]
   mkdir -p "$work/$1/Mobrell"
   printf '[Tavrim]\nChinese=%s\n' "$1" > "$work/$1/Mobrell/Mobrell.conf"
   XDG_CONFIG_HOME="$work/$1" XDG_RUNTIME_DIR="$work" "$program" >/dev/null 2>&1 &
@@ -26,8 +26,15 @@ shoot() {  # language-setting output-file
   for _ in $(seq 100); do id=$(xdotool search --pid $pid 2>/dev/null | tail -1) && [ -n "$id" ] && break; sleep 0.1; done
   sleep 1
   import -window "$(xdotool getwindowfocus -f)" -frame "$2" 2>/dev/null || import -window "$id" -frame "$2"
+  if [ -n "${3:-}" ]; then
+    xdotool mousemove --window "$id" 218 27 click 1
+    local about=""
+    for _ in $(seq 100); do about=$(xdotool search --name '^About me$' 2>/dev/null | tail -1) && [ -n "$about" ] && break; sleep 0.1; done
+    sleep 1
+    import -window "$about" -frame "$3"
+  fi
   kill $pid
 }
-shoot 0 docs/main-window-english.png
+shoot 0 docs/main-window-english.png docs/about-box.png
 shoot 1 docs/main-window-chinese.png
-echo "wrote docs/main-window-english.png docs/main-window-chinese.png"
+echo "wrote docs/main-window-english.png docs/main-window-chinese.png docs/about-box.png"

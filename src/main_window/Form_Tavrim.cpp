@@ -1,6 +1,7 @@
 #include "Form_Tavrim.h"
 
 #include "application_info.h"
+#include "frmAboutTavrim.h"
 #include "browser_list.h"
 #include "resize_command.h"
 #include "settings_store.h"
@@ -35,11 +36,10 @@ private:
 
 }  // namespace
 
-Form_Tavrim::Form_Tavrim(window_system& windows, settings_store& settings, about_opener open_about,
-                         QWidget* parent)
+Form_Tavrim::Form_Tavrim(window_system& windows, settings_store& settings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      windows_(windows), settings_(settings), open_about_(std::move(open_about))
+      windows_(windows), settings_(settings)
 {
     setObjectName(QStringLiteral("Form_Tavrim"));
     resize(322, 222);  // client area, 4830 x 3330 twips
@@ -165,7 +165,10 @@ void Form_Tavrim::moveEvent(QMoveEvent* event)
 
 void Form_Tavrim::Img_Logo_Click()
 {
-    if (open_about_) open_about_();
+    if (!about_) about_ = new frmAboutTavrim(windows_);  // loads once, when built
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 void Form_Tavrim::Chk_top_Click()

@@ -18,20 +18,16 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 namespace quenlow {
 
 class settings_store;
+class frmAboutTavrim;
 
 class Form_Tavrim : public QWidget {
     Q_OBJECT
 public:
-    // Opens the About box; given by the program, absent in tests.
-    using about_opener = std::function<void()>;
-
-    Form_Tavrim(window_system& windows, settings_store& settings, about_opener open_about = {},
-                QWidget* parent = nullptr);
+    Form_Tavrim(window_system& windows, settings_store& settings, QWidget* parent = nullptr);
 
     // Handlers.
     void Form_Load();
@@ -63,7 +59,8 @@ private:
 
     window_system& windows_;
     settings_store& settings_;
-    about_opener open_about_;
+    // The About box while it is open; it owns itself.
+    QPointer<frmAboutTavrim> about_;
 
     QGroupBox* Fm_Size = nullptr;
     std::array<option_button*, 4> size_options_{};

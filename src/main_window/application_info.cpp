@@ -10,6 +10,9 @@ const application_info& current_application()
         {build_info::version_major, build_info::version_minor, build_info::version_revision},
         build_info::title,
         build_info::legal_copyright,
+        build_info::author,
+        build_info::web_address,
+        build_info::email_address,
     };
     return info;
 }

@@ -12,6 +12,9 @@ struct application_info {
     version_triple version;      // major, minor and the record's fourth number
     std::string title;           // "Mobrell Quenlow"
     std::string legal_copyright;
+    std::string author;
+    std::string web_address;
+    std::string email_address;
 };
 
 const application_info& current_application();

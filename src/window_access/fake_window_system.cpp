@@ -146,4 +146,10 @@ void fake_window_system::set_topmost(window_handle window, bool topmost)
     }
 }
 
+void fake_window_system::hide_from_taskbar(window_handle window)
+{
+    calls_.push_back("no-taskbar " + std::to_string(window));
+}
+
 }  // namespace quenlow
+

@@ -59,7 +59,8 @@ public:
     // Handles top of the stack first.
     std::vector<window_handle> stacking_order() const;
     // Every call made through the window_system interface, in order, as
-    // "find <title>", "restore <h>", "place <h> <w>x<h>", "topmost <h> on|off".
+    // "find <title>", "restore <h>", "place <h> <w>x<h>", "topmost <h> on|off",
+    // "no-taskbar <h>".
     const std::vector<std::string>& calls() const { return calls_; }
     void forget_calls() { calls_.clear(); }
 
@@ -71,6 +72,7 @@ public:
     void restore_window(window_handle window) override;
     void place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
+    void hide_from_taskbar(window_handle window) override;
 
 private:
     fake_window* find(window_handle handle);

@@ -20,6 +20,7 @@ public:
     void restore_window(window_handle) override {}
     void place_window(window_handle, int, int) override {}
     void set_topmost(window_handle, bool) override {}
+    void hide_from_taskbar(window_handle) override {}
 };
 
 }  // namespace quenlow

@@ -67,6 +67,11 @@ public:
     // and visibility stay as they are. Works before the window is first
     // shown as well as after.
     virtual void set_topmost(window_handle window, bool topmost) = 0;
+
+    // Keeps the program's own window out of the taskbar. Like set_topmost it
+    // works before the window is first shown. Where the toolkit's tool-window
+    // style already does this (Windows) it changes nothing.
+    virtual void hide_from_taskbar(window_handle window) = 0;
 };
 
 }  // namespace quenlow

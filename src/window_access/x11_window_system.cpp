@@ -533,10 +533,21 @@ void x11_window_system::place_window(window_handle handle, int width, int height
 
 void x11_window_system::set_topmost(window_handle handle, bool topmost)
 {
+    if (x_->broken()) return;
+    change_net_wm_state(handle, x_->ewmh._NET_WM_STATE_ABOVE, topmost);
+}
+
+void x11_window_system::hide_from_taskbar(window_handle handle)
+{
+    if (x_->broken()) return;
+    change_net_wm_state(handle, x_->ewmh._NET_WM_STATE_SKIP_TASKBAR, true);
+}
+
+void x11_window_system::change_net_wm_state(window_handle handle, std::uint32_t state, bool on)
+{
     if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
     const auto window = static_cast<xcb_window_t>(handle);
     connection& x = *x_;
-    const xcb_atom_t above = x.ewmh._NET_WM_STATE_ABOVE;
 
     const auto wm_state_cookie = x.ask_property(window, x.wm_state, 2);
     const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
@@ -555,13 +566,13 @@ void x11_window_system::set_topmost(window_handle handle, bool topmost)
         // window is first mapped, so edit the property itself, and finish
         // with a round trip so whoever maps it next sees the change.
         std::vector<xcb_atom_t> states = x.net_wm_state(window);
-        std::erase(states, above);
-        if (topmost) states.push_back(above);
+        std::erase(states, state);
+        if (on) states.push_back(state);
         xcb_change_property(x.c, XCB_PROP_MODE_REPLACE, window, x.ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 32,
                             static_cast<std::uint32_t>(states.size()), states.data());
     } else {
         xcb_ewmh_request_change_wm_state(&x.ewmh, x.screen_number, window,
-                                         topmost ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, above,
+                                         on ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, state,
                                          XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
     }
     xcb_generic_error_t* sync_error = nullptr;

@@ -34,10 +34,13 @@ public:
     void restore_window(window_handle window) override;
     void place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
+    void hide_from_taskbar(window_handle window) override;
 
     struct connection;  // xcb and EWMH state; defined in the .cpp
 
 private:
+    // Adds or removes one _NET_WM_STATE entry of the program's own window.
+    void change_net_wm_state(window_handle window, std::uint32_t state, bool on);
     explicit x11_window_system(std::unique_ptr<connection> x);
     std::string title_of(window_handle window);
 

@@ -103,5 +103,23 @@ TEST_F(RunningProgram, ClosingTheWindowEndsTheProgram)
     EXPECT_TRUE(eventually([&] { return !program->running(); }, std::chrono::seconds(10)));
 }
 
+TEST_F(RunningProgram, AboutBoxIsOnTopOutOfTheTaskbarAndOutlivesTheMainWindow)
+{
+    start();
+    click(218, 27);  // the logo
+    xcb_window_t about = XCB_NONE;
+    ASSERT_TRUE(eventually([&] { return (about = client.find_managed("About me")) != XCB_NONE; }));
+    EXPECT_TRUE(client.has_state(about, "_NET_WM_STATE_ABOVE"));
+    EXPECT_TRUE(client.has_state(about, "_NET_WM_STATE_SKIP_TASKBAR"));
+
+    client.close_via_manager(window);
+    ASSERT_TRUE(eventually([&] { return !client.managed(window); }));
+    EXPECT_TRUE(program->running());
+    EXPECT_TRUE(client.managed(about));
+
+    client.close_via_manager(about);
+    EXPECT_TRUE(eventually([&] { return !program->running(); }, std::chrono::seconds(10)));
+}
+
 }  // namespace
 }  // namespace quenlow
