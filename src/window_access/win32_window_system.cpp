@@ -1,0 +1,106 @@
+#include "win32_window_system.h"
+
+#include "frame_compensation.h"
+
+#include <windows.h>
+#include <dwmapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace quenlow {
+
+namespace {
+
+HWND to_hwnd(window_handle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
+window_handle to_handle(HWND hwnd) { return static_cast<window_handle>(reinterpret_cast<std::uintptr_t>(hwnd)); }
+
+std::string utf8_of(const wchar_t* text, int length)
+{
+    if (length <= 0) return {};
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
+BOOL CALLBACK offer_window(HWND hwnd, LPARAM visitor)
+{
+    return (*reinterpret_cast<const window_system::window_visitor*>(visitor))(to_handle(hwnd)) ? TRUE : FALSE;
+}
+
+// The visible frame from DWM, where it reports one (Windows Vista and
+// later with composition); the window rectangle otherwise.
+screen_rect visible_bounds(HWND hwnd, const RECT& window)
+{
+    RECT frame{};
+    if (SUCCEEDED(DwmGetWindowAttribute(hwnd, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof frame))) {
+        return {frame.left, frame.top, frame.right, frame.bottom};
+    }
+    return {window.left, window.top, window.right, window.bottom};
+}
+
+}  // namespace
+
+std::string win32_window_system::title_of(window_handle window)
+{
+    const HWND hwnd = to_hwnd(window);
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0) return {};
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    // The title may have changed since its length was asked: keep what was read.
+    const int read = GetWindowTextW(hwnd, buffer.data(), length + 1);
+    return utf8_of(buffer.data(), std::min(read, length));
+}
+
+void win32_window_system::enum_windows(const window_visitor& visit)
+{
+    EnumWindows(offer_window, reinterpret_cast<LPARAM>(&visit));
+}
+
+std::size_t win32_window_system::window_text_length(window_handle window) { return title_of(window).size(); }
+
+std::size_t win32_window_system::window_text(window_handle window, char* buffer, std::size_t capacity)
+{
+    if (capacity == 0) return 0;
+    const std::string title = title_of(window);
+    const std::size_t copied = std::min(title.size(), capacity - 1);
+    std::memcpy(buffer, title.data(), copied);
+    buffer[copied] = '\0';
+    return copied;
+}
+
+window_handle win32_window_system::find_window(std::string_view title)
+{
+    // FindWindow ignores letter case; walk the windows top first instead and
+    // take the first exact match, the one FindWindow would pick among equals.
+    window_handle found = no_window;
+    const window_visitor match = [&](window_handle window) {
+        if (title_of(window) != title) return true;
+        found = window;
+        return false;
+    };
+    enum_windows(match);
+    return found;
+}
+
+void win32_window_system::restore_window(window_handle window) { ShowWindow(to_hwnd(window), SW_RESTORE); }
+
+void win32_window_system::place_window(window_handle window, int width, int height)
+{
+    const HWND hwnd = to_hwnd(window);
+    RECT rect{};
+    if (!GetWindowRect(hwnd, &rect)) return;  // the window is gone
+    const window_request request =
+        compensated_request({rect.left, rect.top, rect.right, rect.bottom}, visible_bounds(hwnd, rect), width, height);
+    SetWindowPos(hwnd, HWND_TOP, request.x, request.y, request.width, request.height, SWP_SHOWWINDOW);
+}
+
+void win32_window_system::set_topmost(window_handle window, bool topmost)
+{
+    SetWindowPos(to_hwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+}  // namespace quenlow

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs a Windows test program under Wine on a private Xvfb, in the build's
+# own 64-bit Wine prefix, and ends the Wine server and the X server after.
+#   run_under_wine.sh --prepare          create the prefix (once)
+#   run_under_wine.sh PROGRAM.exe ARGS   run a program in it
+set -euo pipefail
+: "${QUENLOW_WINEPREFIX:?set QUENLOW_WINEPREFIX to the Wine prefix folder}"
+export WINEPREFIX=$QUENLOW_WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+command -v wine >/dev/null || { echo "wine is not installed (package wine)"; exit 1; }
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed (package xvfb)"; exit 1; }
+if [ "$1" != --prepare ] && [ ! -f "$1" ]; then
+  echo "$1 was not built: the mingw-w64 cross build is missing (package g++-mingw-w64-x86-64)"
+  exit 1
+fi
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
+
+if [ "$1" = --prepare ]; then
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+    wineserver -w
+  fi
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "could not create the Wine prefix $WINEPREFIX"; exit 1; }
+  echo "Wine prefix ready: $WINEPREFIX"
+  exit 0
+fi
+wine "$@"

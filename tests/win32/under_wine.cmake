@@ -1,0 +1,32 @@
+# Builds the Windows side with mingw-w64 as part of this build and runs each
+# of its test cases under Wine (label win32). Without mingw-w64 or Wine the
+# cases fail and say why: the tier never skips silently.
+include(ExternalProject)
+set(win32_build_dir ${CMAKE_BINARY_DIR}/win32)
+find_program(QUENLOW_MINGW_CXX x86_64-w64-mingw32-g++-posix)
+if(QUENLOW_MINGW_CXX)
+  ExternalProject_Add(win32_cross_build
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${win32_build_dir}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+               -DQUENLOW_WINDOW_ACCESS_ONLY=ON -DCMAKE_BUILD_TYPE=Release
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+endif()
+
+set(wine_runner ${CMAKE_CURRENT_LIST_DIR}/run_under_wine.sh)
+set(win32_tests_exe ${win32_build_dir}/tests/win32_backend_tests.exe)
+set(wine_environment "QUENLOW_WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix")
+
+add_test(NAME win32_wine_prefix COMMAND ${wine_runner} --prepare)
+set_tests_properties(win32_wine_prefix PROPERTIES LABELS win32 FIXTURES_SETUP wine_prefix
+  RESOURCE_LOCK wine TIMEOUT 600 ENVIRONMENT "${wine_environment}")
+
+# One CTest case per test of the source file, so each reports on its own.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp win32_cases REGEX "^TEST(_F)?\\(")
+foreach(line IN LISTS win32_cases)
+  string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")
+  add_test(NAME win32.${case} COMMAND ${wine_runner} ${win32_tests_exe} --gtest_filter=${case})
+  set_tests_properties(win32.${case} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine_prefix
+    RESOURCE_LOCK wine TIMEOUT 120 ENVIRONMENT "${wine_environment}")
+endforeach()
