@@ -9,7 +9,7 @@ QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # Every test tier: unit and GUI tests, a private X server with a window
 # manager, and the Windows backend cross-built and run under Wine.
 QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils xdotool
-  g++-mingw-w64-x86-64 wine wine64)
+  g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream dpkg-dev)
 
 # Prints the packages of "$@" that are not installed.
 quenlow_missing_packages() {

@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
     QIcon icon;
     for (int size : {16, 32, 48, 128}) icon.addFile(QStringLiteral(":/quenlow/quenlow-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.mobrell.Quenlow"));
     // The window's controls are laid out for a compact 8-point interface
     // font; a CJK family shows the Chinese captions where it is installed.
     QFont font = QApplication::font();
