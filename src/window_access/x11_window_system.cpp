@@ -246,15 +246,17 @@ struct x11_window_system::connection {
                 held = true;
                 break;
             }
+            // The bound holds even while events keep coming: a window that
+            // another program keeps changing must not hold us here.
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
             bool woke = false;
             while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
                 std::free(event);
                 woke = true;
             }
             if (woke) continue;
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
             pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
             ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
         }

@@ -147,11 +147,11 @@ void x_test_client::send_to_root(xcb_window_t window, xcb_atom_t type, std::arra
     flush();
 }
 
-void x_test_client::maximise(xcb_window_t window)
+void x_test_client::maximise(xcb_window_t window, bool wait)
 {
     send_to_root(window, atom("_NET_WM_STATE"),
                  {1, atom("_NET_WM_STATE_MAXIMIZED_VERT"), atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 1, 0});
-    if (!eventually([&] {
+    if (wait && !eventually([&] {
             return has_state(window, "_NET_WM_STATE_MAXIMIZED_VERT") &&
                    has_state(window, "_NET_WM_STATE_MAXIMIZED_HORZ");
         })) {
@@ -159,11 +159,11 @@ void x_test_client::maximise(xcb_window_t window)
     }
 }
 
-void x_test_client::iconify(xcb_window_t window)
+void x_test_client::iconify(xcb_window_t window, bool wait)
 {
     constexpr std::uint32_t iconic_state = 3;
     send_to_root(window, atom("WM_CHANGE_STATE"), {iconic_state, 0, 0, 0, 0});
-    if (!eventually([&] { return icccm_state(window) == iconic_state && !viewable(window); })) {
+    if (wait && !eventually([&] { return icccm_state(window) == iconic_state && !viewable(window); })) {
         throw std::runtime_error("window was not iconified");
     }
 }

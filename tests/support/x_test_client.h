@@ -50,8 +50,9 @@ public:
     xcb_window_t create_titled(const std::string& net_wm_name, x_rect geometry = {200, 150, 400, 300});
     void destroy(xcb_window_t window);
     void set_net_wm_name(xcb_window_t window, const std::string& title);
-    void maximise(xcb_window_t window);
-    void iconify(xcb_window_t window);
+    // Both wait until the window manager has done it, unless told not to.
+    void maximise(xcb_window_t window, bool wait = true);
+    void iconify(xcb_window_t window, bool wait = true);
     // Asks the window manager to close the window, as its close box does.
     void close_via_manager(xcb_window_t window);
     void flush();

@@ -16,7 +16,10 @@ fi
 work=$(mktemp -d)
 xvfb=""
 cleanup() {
+  # Wait for the Wine server to be gone, so the next run does not meet it
+  # shutting down.
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
@@ -38,4 +41,7 @@ if [ "$1" = --prepare ]; then
   echo "Wine prefix ready: $WINEPREFIX"
   exit 0
 fi
-wine "$@"
+status=0
+wine "$@" || status=$?
+[ $status -eq 0 ] || echo "wine exited with status $status"
+exit $status
