@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test tier. Exits with
-# CTest's status. Extra arguments go to ctest (e.g. ./test.sh -L unit).
+# Installs what is missing, builds, and runs every test tier: unit, gui,
+# x11, win32, package, stress and fuzz in build/, then unit, gui and x11
+# again built with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan/. Exits non-zero when any test fails.
+# With arguments, runs only `ctest` in build/ with them (e.g. ./test.sh -L unit).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
@@ -11,4 +14,14 @@ quenlow_build build
 set +e
 ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
 status=$?
-exit $status
+[ $# -gt 0 ] && exit $status
+
+echo "== The unit, gui and x11 tiers with AddressSanitizer and UndefinedBehaviorSanitizer"
+if quenlow_build build-asan -DQUENLOW_SANITIZE=ON; then
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -L 'unit|gui|x11'
+  sanitized=$?
+else
+  sanitized=1
+fi
+[ $status -ne 0 ] && exit $status
+exit $sanitized

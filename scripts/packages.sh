@@ -41,11 +41,12 @@ quenlow_install_packages() {
   rm -f "$log"
 }
 
-# Configures (once) and builds the native tree in build/.
+# Configures (once) and builds a native tree: quenlow_build DIR [CMAKE_OPTIONS...]
 quenlow_build() {
   local dir=${1:-build}
+  shift || true
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir.configure.log" 2>&1 \
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
       || { cat "$dir.configure.log" >&2; return 1; }
   fi
   cmake --build "$dir" -j"$(nproc)" -- --no-print-directory -s >"$dir.build.log" 2>&1 \

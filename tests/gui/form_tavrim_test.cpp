@@ -6,6 +6,7 @@
 #include "settings_store.h"
 #include "window_toolkit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
@@ -100,6 +101,8 @@ private slots:
     void languageSwitchRewritesEveryCaptionAndStoresIt();
     void alwaysOnTopFollowsTheBox();
     void layoutMatchesTheDesign();
+    void damagedSettingsFilesStartAsIfNothingWereStored_data();
+    void damagedSettingsFilesStartAsIfNothingWereStored();
 };
 
 void FormTavrimTest::firstRunStartsEnglishTopmostWithTheListFilled()
@@ -310,6 +313,63 @@ void FormTavrimTest::layoutMatchesTheDesign()
     QVERIFY(!(t.form->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(t.form->windowFlags() & Qt::WindowMinimizeButtonHint);
     QCOMPARE(t.find<list_box>("cb_WinList")->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+void FormTavrimTest::damagedSettingsFilesStartAsIfNothingWereStored_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("binary garbage") << "garbage";
+    QTest::newRow("10 MB") << "huge";
+    QTest::newRow("read-only file") << "read-only";
+    QTest::newRow("folder in place of the file") << "folder";
+}
+
+void FormTavrimTest::damagedSettingsFilesStartAsIfNothingWereStored()
+{
+    QFETCH(QString, damage);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Mobrell.conf"));
+    const auto write_file = [&](const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    if (damage == QLatin1String("garbage")) {
+        QByteArray bytes;
+        for (int i = 0; i < 65536; ++i) bytes.append(char((i * 131 + 7) % 256));
+        write_file(bytes);
+    } else if (damage == QLatin1String("huge")) {
+        QByteArray line("[Tavrim]\nNoise=");
+        line.append(QByteArray(10 * 1024 * 1024, 'x'));
+        write_file(line);
+    } else if (damage == QLatin1String("read-only")) {
+        write_file("[Tavrim]\nChinese=1\nFastButton=1\n");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+    } else {
+        QVERIFY(QDir().mkpath(path));
+    }
+
+    fake_window_system desktop;
+    desktop.open_window("Home - Netscape");
+    settings_store settings(path);
+    Form_Tavrim form(desktop, settings);
+    auto* list = form.findChild<list_box*>(QStringLiteral("cb_WinList"));
+    QCOMPARE(list->count(), 1);
+    if (damage == QLatin1String("read-only")) {
+        // What can be read is used; writing it back fails quietly.
+        QCOMPARE(form.findChild<check_box*>(QStringLiteral("Chk_Auto"))->value(), check_box::checked);
+        QVERIFY(form.windowTitle().contains(QStringLiteral("墨貝昆洛")));
+        // Once the file can be written again, the next change is kept.
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QTest::mouseClick(form.findChild<option_button*>(QStringLiteral("op_English")), Qt::LeftButton);
+        QCOMPARE(settings_store(path).read(chinese_key), QStringLiteral("0"));
+        return;
+    }
+    QCOMPARE(form.windowTitle(), QStringLiteral("Mobrell Quenlow - Ver.: 1.1.2"));
+    QCOMPARE(form.findChild<check_box*>(QStringLiteral("Chk_Auto"))->value(), check_box::unchecked);
+    QTest::mouseClick(form.findChild<check_box*>(QStringLiteral("Chk_Auto")), Qt::LeftButton);
+    if (damage == QLatin1String("folder")) return;  // nothing can ever be written there
+    QCOMPARE(settings_store(path).read(fast_button_key), QStringLiteral("1"));
 }
 
 QTEST_MAIN(FormTavrimTest)

@@ -53,6 +53,7 @@ bool child_process::running()
     if (pid_ <= 0) return false;
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         pid_ = -1;
         return false;
     }

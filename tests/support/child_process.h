@@ -22,12 +22,16 @@ public:
     pid_t pid() const { return pid_; }
     // Still running (not exited and not yet reaped).
     bool running();
+    // How it ended, once running() has said it did: its exit code, or -1
+    // when a signal ended it. A sanitizer report makes the code non-zero.
+    int exit_code() const { return exit_code_; }
     void stop();
     // Stops tracking a child that was reaped elsewhere.
     void forget();
 
 private:
     pid_t pid_ = -1;
+    int exit_code_ = -1;
 };
 
 // Runs a program to its end (at most 20 s) and returns its exit status, or

@@ -101,6 +101,7 @@ TEST_F(RunningProgram, ClosingTheWindowEndsTheProgram)
     start();
     client.close_via_manager(window);
     EXPECT_TRUE(eventually([&] { return !program->running(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(program->exit_code(), 0);
 }
 
 TEST_F(RunningProgram, AboutBoxIsOnTopOutOfTheTaskbarAndOutlivesTheMainWindow)
@@ -119,6 +120,7 @@ TEST_F(RunningProgram, AboutBoxIsOnTopOutOfTheTaskbarAndOutlivesTheMainWindow)
 
     client.close_via_manager(about);
     EXPECT_TRUE(eventually([&] { return !program->running(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(program->exit_code(), 0);
 }
 
 }  // namespace

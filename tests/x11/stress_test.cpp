@@ -76,6 +76,7 @@ TEST(Stress, RefreshesAndResizesWhileWindowsChurn)
             }
         }
     }
+    EXPECT_EQ(churn.exit_code(), 0);
     std::printf("refreshes %d, checked resizes %d (misplaced %d), resizes of churning windows %d, "
                 "most windows listed %zu\n", refreshes, resizes, misplaced, churned_resizes, most_listed);
     EXPECT_GE(refreshes, 1000);
