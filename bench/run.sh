@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Speed of the program on a crowded desktop, on a private Xvfb with openbox:
+#  - refresh ("Update List") as a whole process against `wmctrl -l` and
+#    `xdotool search --name Netscape`, with 100, 1000 and 5000 windows
+#    (every tenth titled like a browser), timed by hyperfine;
+#  - Change Size latency with 1000 windows, until the window manager has
+#    placed the window;
+#  - start-up to the first map of the main window, and peak memory, against
+#    a bare Qt Widgets window built the same way.
+# Prints one report and writes it to bench/results.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" xvfb openbox x11-utils wmctrl xdotool hyperfine time python3
+quenlow_build build
+bin=build/bench
+program=build/src/quenlow
+counts=(${QUENLOW_BENCH_COUNTS:-100 1000 5000})
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -1 "$work/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+pids=($! "${pids[@]}")
+# openbox drops map requests until its event loop runs: wait for a probe
+# window to be managed.
+until wmctrl -l >/dev/null 2>&1; do sleep 0.05; done
+xmessage -name probe -title probe probe >/dev/null 2>&1 &
+probe=$!
+until wmctrl -l 2>/dev/null | grep -q probe; do sleep 0.05; done
+kill $probe; wait $probe 2>/dev/null || true
+
+median() {  # hyperfine-json command-index -> median in ms
+  python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][int(sys.argv[2])]; print("%.2f" % (r["median"]*1000))' "$1" "$2"
+}
+
+report="$work/report.md"
+{
+  echo "# Benchmark results"
+  echo
+  echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
+  echo "$(free -g | awk '/Mem:/ {print $2}') GiB; $(date -u +%Y-%m-%d); Xvfb + openbox; command: \`bench/run.sh\`."
+  echo
+  echo "## Refresh as a whole process (median, ms)"
+  echo
+  echo "| windows | browsers listed | ours | wmctrl -l | xdotool search | wmctrl / ours | xdotool / ours |"
+  echo "|---:|---:|---:|---:|---:|---:|---:|"
+} > "$report"
+
+resize_line=""
+for n in "${counts[@]}"; do
+  mkfifo "$work/crowd-in-$n"
+  "$bin/window_crowd" "$n" < "$work/crowd-in-$n" > "$work/crowd-out-$n" &
+  crowd=$!
+  exec 6>"$work/crowd-in-$n"
+  until grep -q ready "$work/crowd-out-$n" 2>/dev/null; do
+    kill -0 $crowd 2>/dev/null || { echo "window_crowd $n failed"; exit 1; }
+    sleep 0.1
+  done
+  listed=$("$bin/bench_refresh")
+  # Fewer runs for the slower tools, so the whole run stays within minutes.
+  time_it() {  # name runs warmup command...
+    local name=$1 runs=$2 warmup=$3; shift 3
+    hyperfine -N --style none --warmup "$warmup" --runs "$runs" --export-json "$work/$name-$n.json" "$*" >/dev/null
+    median "$work/$name-$n.json" 0
+  }
+  ours=$(time_it ours 30 3 "$bin/bench_refresh")
+  wm=$(time_it wmctrl $([ "$n" -ge 5000 ] && echo 5 || echo 10) 1 wmctrl -l)
+  xd=$(time_it xdotool 2 0 xdotool search --name Netscape)
+  ratio() { python3 -c "print('%.1f' % ($1 / $2))"; }
+  echo "| $n | $listed | $ours | $wm | $xd | $(ratio "$wm" "$ours") | $(ratio "$xd" "$ours") |" >> "$report"
+  if [ "$n" = 1000 ]; then
+    read -r resize_median resize_p90 < <("$bin/bench_resize" "Window 0 - Netscape" 60)
+    resize_line="| 1000 | $resize_median | $resize_p90 |"
+  fi
+  exec 6>&-
+  wait $crowd
+done
+
+startup() {  # command... -> "median-ms peak-rss-kib" over 15 starts
+  local ms=() rss=()
+  for _ in $(seq 15); do
+    XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" /usr/bin/time -f '%M' -o "$work/rss" \
+      "$bin/first_map" "$@" > "$work/ms"
+    ms+=("$(cat "$work/ms")"); rss+=("$(tail -1 "$work/rss")")
+  done
+  python3 -c 'import statistics,sys; n=len(sys.argv)//2; a=sys.argv[1:1+n]; b=sys.argv[1+n:]; print("%.1f %d" % (statistics.median(map(float,a)), statistics.median(map(int,b))))' "${ms[@]}" "${rss[@]}"
+}
+mkfifo "$work/crowd-in-startup"
+"$bin/window_crowd" 100 < "$work/crowd-in-startup" > "$work/crowd-out-startup" &
+crowd=$!
+exec 6>"$work/crowd-in-startup"
+until grep -q ready "$work/crowd-out-startup" 2>/dev/null; do sleep 0.1; done
+read -r our_ms our_rss < <(startup "$program")
+read -r bare_ms bare_rss < <(startup "$bin/bare_window")
+exec 6>&-
+wait $crowd
+
+{
+  echo
+  echo "## Change Size with 1000 windows (lookup, restore, place, until the window manager has placed it; ms over 60 runs)"
+  echo
+  echo "| windows | median | 90th percentile |"
+  echo "|---:|---:|---:|"
+  echo "$resize_line"
+  echo
+  echo "## Start-up to the first map, and peak memory (median of 15 starts, 100 windows open)"
+  echo
+  echo "| program | first map (ms) | peak RSS (KiB) |"
+  echo "|---|---:|---:|"
+  echo "| quenlow | $our_ms | $our_rss |"
+  echo "| bare Qt Widgets window | $bare_ms | $bare_rss |"
+  echo "| ratio | $(python3 -c "print('%.2f' % ($our_ms / $bare_ms))") | $(python3 -c "print('%.2f' % ($our_rss / $bare_rss))") |"
+} >> "$report"
+cp "$report" bench/results.md
+cat "$report"
