@@ -98,12 +98,8 @@ std::size_t fake_window_system::window_text_length(window_handle window)
 std::size_t fake_window_system::window_text(window_handle window, char* buffer,
                                             std::size_t capacity)
 {
-    if (capacity == 0) return 0;
     const fake_window* w = find(window);
-    const std::size_t copied = w ? std::min(w->title.size(), capacity - 1) : 0;
-    if (copied > 0) std::memcpy(buffer, w->title.data(), copied);
-    buffer[copied] = '\0';
-    return copied;
+    return copy_window_text(w ? std::string_view(w->title) : std::string_view(), buffer, capacity);
 }
 
 window_handle fake_window_system::find_window(std::string_view title)

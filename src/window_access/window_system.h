@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -73,5 +74,17 @@ public:
     // style already does this (Windows) it changes nothing.
     virtual void hide_from_taskbar(window_handle window) = 0;
 };
+
+// What window_text does with a title it has read: copies at most
+// capacity - 1 bytes of `text` and a NUL into `buffer`, and returns how many
+// bytes it copied.
+inline std::size_t copy_window_text(std::string_view text, char* buffer, std::size_t capacity)
+{
+    if (capacity == 0) return 0;
+    const std::size_t copied = text.size() < capacity - 1 ? text.size() : capacity - 1;
+    if (copied > 0) std::memcpy(buffer, text.data(), copied);
+    buffer[copied] = '\0';
+    return copied;
+}
 
 }  // namespace quenlow

@@ -426,12 +426,7 @@ std::size_t x11_window_system::window_text_length(window_handle window)
 
 std::size_t x11_window_system::window_text(window_handle window, char* buffer, std::size_t capacity)
 {
-    if (capacity == 0) return 0;
-    const std::string title = title_of(window);
-    const std::size_t copied = std::min(title.size(), capacity - 1);
-    std::memcpy(buffer, title.data(), copied);
-    buffer[copied] = '\0';
-    return copied;
+    return copy_window_text(title_of(window), buffer, capacity);
 }
 
 window_handle x11_window_system::find_window(std::string_view title)
