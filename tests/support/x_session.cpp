@@ -48,9 +48,9 @@ bool window_manager_announced(const std::string& display)
 bool window_manager_maps_windows(const std::string& display)
 {
     x_test_client probe(display);
-    window_spec spec;
-    spec.map = false;
-    const xcb_window_t window = probe.create(spec);
+    test_window wanted;
+    wanted.map = false;
+    const xcb_window_t window = probe.create(wanted);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool managed = false;
     while (!managed && std::chrono::steady_clock::now() < deadline) {

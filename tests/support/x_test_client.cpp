@@ -60,36 +60,36 @@ xcb_atom_t x_test_client::atom(const std::string& name)
 
 void x_test_client::flush() { xcb_flush(c_); }
 
-xcb_window_t x_test_client::create(const window_spec& spec)
+xcb_window_t x_test_client::create(const test_window& wanted)
 {
     const xcb_window_t window = xcb_generate_id(c_);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
     const std::uint32_t values[] = {screen->white_pixel};
-    xcb_create_window(c_, XCB_COPY_FROM_PARENT, window, root_, static_cast<std::int16_t>(spec.geometry.x),
-                      static_cast<std::int16_t>(spec.geometry.y), static_cast<std::uint16_t>(spec.geometry.width),
-                      static_cast<std::uint16_t>(spec.geometry.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, window, root_, static_cast<std::int16_t>(wanted.geometry.x),
+                      static_cast<std::int16_t>(wanted.geometry.y), static_cast<std::uint16_t>(wanted.geometry.width),
+                      static_cast<std::uint16_t>(wanted.geometry.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen->root_visual, XCB_CW_BACK_PIXEL, values);
-    if (spec.net_wm_name) {
+    if (wanted.net_wm_name) {
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
-                            static_cast<std::uint32_t>(spec.net_wm_name->size()), spec.net_wm_name->data());
+                            static_cast<std::uint32_t>(wanted.net_wm_name->size()), wanted.net_wm_name->data());
     }
-    if (spec.wm_name) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atom(spec.wm_name_type), 8,
-                            static_cast<std::uint32_t>(spec.wm_name->size()), spec.wm_name->data());
+    if (wanted.wm_name) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atom(wanted.wm_name_type), 8,
+                            static_cast<std::uint32_t>(wanted.wm_name->size()), wanted.wm_name->data());
     }
-    if (spec.gtk_frame_extents) {
+    if (wanted.gtk_frame_extents) {
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 32,
-                            4, spec.gtk_frame_extents->data());
+                            4, wanted.gtk_frame_extents->data());
     }
     // Ask to be placed where the test says, not where the manager likes.
     std::array<std::uint32_t, 18> hints{};
     hints[0] = 1 | 2;  // USPosition | USSize
-    hints[1] = static_cast<std::uint32_t>(spec.geometry.x);
-    hints[2] = static_cast<std::uint32_t>(spec.geometry.y);
-    hints[3] = static_cast<std::uint32_t>(spec.geometry.width);
-    hints[4] = static_cast<std::uint32_t>(spec.geometry.height);
-    if (spec.min_base_increment) {
-        const auto& m = *spec.min_base_increment;
+    hints[1] = static_cast<std::uint32_t>(wanted.geometry.x);
+    hints[2] = static_cast<std::uint32_t>(wanted.geometry.y);
+    hints[3] = static_cast<std::uint32_t>(wanted.geometry.width);
+    hints[4] = static_cast<std::uint32_t>(wanted.geometry.height);
+    if (wanted.min_base_increment) {
+        const auto& m = *wanted.min_base_increment;
         hints[0] |= 16 | 64 | 256;  // PMinSize | PResizeInc | PBaseSize
         hints[5] = m[0];
         hints[6] = m[1];
@@ -100,7 +100,7 @@ xcb_window_t x_test_client::create(const window_spec& spec)
     }
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32,
                         hints.size(), hints.data());
-    if (spec.map) {
+    if (wanted.map) {
         xcb_map_window(c_, window);
         flush();
         const bool wm = !cardinals(root_, "_NET_SUPPORTING_WM_CHECK").empty();
@@ -115,10 +115,10 @@ xcb_window_t x_test_client::create(const window_spec& spec)
 
 xcb_window_t x_test_client::create_titled(const std::string& net_wm_name, x_rect geometry)
 {
-    window_spec spec;
-    spec.net_wm_name = net_wm_name;
-    spec.geometry = geometry;
-    return create(spec);
+    test_window wanted;
+    wanted.net_wm_name = net_wm_name;
+    wanted.geometry = geometry;
+    return create(wanted);
 }
 
 void x_test_client::destroy(xcb_window_t window)

@@ -22,7 +22,7 @@ std::string to_string(const x_rect& r);
 // `utf8` as Xlib encodes it for a COMPOUND_TEXT property ("" on failure).
 std::string compound_text(const std::string& display, const std::string& utf8);
 
-struct window_spec {
+struct test_window {
     std::optional<std::string> net_wm_name;  // UTF8_STRING
     std::optional<std::string> wm_name;      // bytes, of type wm_name_type
     std::string wm_name_type = "STRING";
@@ -46,7 +46,7 @@ public:
 
     // Creates the window and, when mapped, waits until it is viewable (and
     // under a window manager, until the manager lists it).
-    xcb_window_t create(const window_spec& spec);
+    xcb_window_t create(const test_window& wanted);
     xcb_window_t create_titled(const std::string& net_wm_name, x_rect geometry = {200, 150, 400, 300});
     void destroy(xcb_window_t window);
     void set_net_wm_name(xcb_window_t window, const std::string& title);

@@ -22,7 +22,7 @@ namespace {
 using testing::eventually;
 using testing::to_string;
 using testing::vector_list_sink;
-using testing::window_spec;
+using testing::test_window;
 using testing::x_rect;
 using testing::x_session;
 using testing::x_test_client;
@@ -79,14 +79,14 @@ TEST_F(X11Desktop, ConnectingToNoServerGivesNothing)
 
 TEST_F(X11Desktop, TitlesOfEveryPropertyTypeComeOutAsUtf8)
 {
-    window_spec latin1;
+    test_window latin1;
     latin1.wm_name = "Caf\xE9 - Netscape";
     client.create(latin1);
-    window_spec utf8_wm_name;
+    test_window utf8_wm_name;
     utf8_wm_name.wm_name = "Ñandú - Netscape";
     utf8_wm_name.wm_name_type = "UTF8_STRING";
     client.create(utf8_wm_name);
-    window_spec both;  // _NET_WM_NAME wins over WM_NAME
+    test_window both;  // _NET_WM_NAME wins over WM_NAME
     both.net_wm_name = "Net name - Netscape";
     both.wm_name = "Old name - Netscape";
     client.create(both);
@@ -99,11 +99,11 @@ TEST_F(X11Desktop, TitlesOfEveryPropertyTypeComeOutAsUtf8)
 TEST_F(X11Desktop, CompoundTextTitlesAreDecoded)
 {
     const std::string title = "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E - Netscape";  // Café 日本語
-    window_spec spec;
-    spec.wm_name = testing::compound_text(session.display(), title);
-    spec.wm_name_type = "COMPOUND_TEXT";
-    ASSERT_NE(*spec.wm_name, title);  // really encoded, not passed through
-    client.create(spec);
+    test_window wanted;
+    wanted.wm_name = testing::compound_text(session.display(), title);
+    wanted.wm_name_type = "COMPOUND_TEXT";
+    ASSERT_NE(*wanted.wm_name, title);  // really encoded, not passed through
+    client.create(wanted);
 
     EXPECT_THAT(browser_titles(), ElementsAre(title));
 }
@@ -114,7 +114,7 @@ TEST_F(X11Desktop, LongGarbageAndEmptyTitlesAreHandled)
     client.create_titled(long_title);
     client.create_titled("Bad \xFF\xFE bytes - Netscape");
     client.create_titled("");
-    window_spec untitled;
+    test_window untitled;
     client.create(untitled);
 
     const auto titles = browser_titles();
@@ -195,10 +195,10 @@ TEST_F(X11Desktop, PlacedWindowIsRaisedAboveOthers)
 
 TEST_F(X11Desktop, ClientSideShadowsAreLeftOutOfTheVisibleSize)
 {
-    window_spec spec;
-    spec.net_wm_name = "Shadowed - Netscape";
-    spec.gtk_frame_extents = std::array<std::uint32_t, 4>{20, 20, 15, 25};
-    const xcb_window_t window = client.create(spec);
+    test_window wanted;
+    wanted.net_wm_name = "Shadowed - Netscape";
+    wanted.gtk_frame_extents = std::array<std::uint32_t, 4>{20, 20, 15, 25};
+    const xcb_window_t window = client.create(wanted);
 
     resize_window_titled(*backend, "Shadowed - Netscape", {800, 600});
 
@@ -207,10 +207,10 @@ TEST_F(X11Desktop, ClientSideShadowsAreLeftOutOfTheVisibleSize)
 
 TEST_F(X11Desktop, SizeHintsGiveTheNearestAllowedSize)
 {
-    window_spec spec;
-    spec.net_wm_name = "Terminal-like - Netscape";
-    spec.min_base_increment = std::array<int, 6>{20, 20, 4, 4, 7, 13};  // min, base, increments
-    const xcb_window_t window = client.create(spec);
+    test_window wanted;
+    wanted.net_wm_name = "Terminal-like - Netscape";
+    wanted.min_base_increment = std::array<int, 6>{20, 20, 4, 4, 7, 13};  // min, base, increments
+    const xcb_window_t window = client.create(wanted);
 
     resize_window_titled(*backend, "Terminal-like - Netscape", {640, 480});
 
@@ -232,10 +232,10 @@ TEST_F(X11Desktop, SizeHintsGiveTheNearestAllowedSize)
 
 TEST_F(X11Desktop, TopmostSetBeforeTheFirstMapHoldsFromTheStart)
 {
-    window_spec spec;
-    spec.net_wm_name = "Own window";
-    spec.map = false;
-    const xcb_window_t window = client.create(spec);
+    test_window wanted;
+    wanted.net_wm_name = "Own window";
+    wanted.map = false;
+    const xcb_window_t window = client.create(wanted);
 
     backend->set_topmost(window, true);
     xcb_map_window(client.connection(), window);
@@ -252,10 +252,10 @@ TEST_F(X11Desktop, TopmostSetBeforeTheFirstMapHoldsFromTheStart)
 
 TEST_F(X11Desktop, UnmappedTopmostOffLeavesOtherStatesAlone)
 {
-    window_spec spec;
-    spec.net_wm_name = "Own window";
-    spec.map = false;
-    const xcb_window_t window = client.create(spec);
+    test_window wanted;
+    wanted.net_wm_name = "Own window";
+    wanted.map = false;
+    const xcb_window_t window = client.create(wanted);
     const xcb_atom_t skip = client.atom("_NET_WM_STATE_SKIP_TASKBAR");
     xcb_change_property(client.connection(), XCB_PROP_MODE_REPLACE, window, client.atom("_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, 1, &skip);
@@ -322,7 +322,7 @@ TEST_F(X11Desktop, RefreshesSurviveWindowsComingAndGoing)
 TEST_F(X11NoWindowManager, ListsMappedTopLevelWindowsTopFirst)
 {
     client.create_titled("A - Netscape");
-    window_spec hidden;
+    test_window hidden;
     hidden.net_wm_name = "Unmapped - Netscape";
     hidden.map = false;
     client.create(hidden);
@@ -345,10 +345,10 @@ TEST_F(X11NoWindowManager, EveryPresetLandsExactlyAtTheOrigin)
 
 TEST_F(X11NoWindowManager, TopmostIsKeptForAManagerThatComesLater)
 {
-    window_spec spec;
-    spec.net_wm_name = "Own window";
-    spec.map = false;
-    const xcb_window_t window = client.create(spec);
+    test_window wanted;
+    wanted.net_wm_name = "Own window";
+    wanted.map = false;
+    const xcb_window_t window = client.create(wanted);
     backend->set_topmost(window, true);
     EXPECT_TRUE(client.has_state(window, "_NET_WM_STATE_ABOVE"));
 }
