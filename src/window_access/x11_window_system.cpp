@@ -27,6 +27,18 @@ struct free_deleter {
 template <class T>
 using x_owned = std::unique_ptr<T, free_deleter>;
 
+// The reply to `cookie`, or nullptr when the request failed (most often: the
+// window is gone). The error, if any, is freed: a failure is a normal answer.
+template <class Reply, class Cookie>
+x_owned<Reply> reply_to(Reply* (*read)(xcb_connection_t*, Cookie, xcb_generic_error_t**), xcb_connection_t* c,
+                        Cookie cookie)
+{
+    xcb_generic_error_t* error = nullptr;
+    x_owned<Reply> reply(read(c, cookie, &error));
+    std::free(error);
+    return reply;
+}
+
 // How long restore waits for the window manager to act before placing.
 constexpr std::chrono::milliseconds restore_bound{500};
 // Titles are read up to this many bytes.
@@ -95,9 +107,7 @@ struct x11_window_system::connection {
     // The reply, or nullptr when the window is gone or the property absent.
     x_owned<xcb_get_property_reply_t> property_reply(xcb_get_property_cookie_t cookie)
     {
-        xcb_generic_error_t* error = nullptr;
-        x_owned<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
-        std::free(error);
+        auto reply = reply_to(xcb_get_property_reply, c, cookie);
         if (!reply || reply->type == XCB_NONE) return nullptr;
         return reply;
     }
@@ -146,10 +156,7 @@ struct x11_window_system::connection {
     // children, top first.
     std::vector<xcb_window_t> mapped_root_children()
     {
-        xcb_generic_error_t* error = nullptr;
-        x_owned<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(c, xcb_query_tree(c, root), &error));
-        std::free(error);
+        const auto tree = reply_to(xcb_query_tree_reply, c, xcb_query_tree(c, root));
         if (!tree) return {};
         const xcb_window_t* children = xcb_query_tree_children(tree.get());
         const int count = xcb_query_tree_children_length(tree.get());
@@ -158,10 +165,7 @@ struct x11_window_system::connection {
         for (int i = 0; i < count; ++i) cookies.push_back(xcb_get_window_attributes_unchecked(c, children[i]));
         std::vector<xcb_window_t> result;
         for (int i = count - 1; i >= 0; --i) {
-            x_owned<xcb_get_window_attributes_reply_t> attributes(
-                xcb_get_window_attributes_reply(c, cookies[i], &error));
-            std::free(error);
-            error = nullptr;
+            const auto attributes = reply_to(xcb_get_window_attributes_reply, c, cookies[i]);
             if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
                 !attributes->override_redirect) {
                 result.push_back(children[i]);
@@ -219,10 +223,7 @@ struct x11_window_system::connection {
     // The client area's size, or (0, 0) for a window that is gone.
     std::pair<int, int> client_size(xcb_window_t window)
     {
-        xcb_generic_error_t* error = nullptr;
-        x_owned<xcb_get_geometry_reply_t> geometry(
-            xcb_get_geometry_reply(c, xcb_get_geometry_unchecked(c, window), &error));
-        std::free(error);
+        const auto geometry = reply_to(xcb_get_geometry_reply, c, xcb_get_geometry_unchecked(c, window));
         return geometry ? std::pair<int, int>{geometry->width, geometry->height} : std::pair<int, int>{0, 0};
     }
 
@@ -323,13 +324,8 @@ std::optional<placement> x11_window_system::connection::request_placement(xcb_wi
     const auto frame_cookie = ask_property(window, ewmh._NET_FRAME_EXTENTS, 4);
     const auto shadow_cookie = ask_property(window, gtk_frame_extents, 4);
     const auto hints_cookie = ask_property(window, XCB_ATOM_WM_NORMAL_HINTS, 18);
-    xcb_generic_error_t* error = nullptr;
-    x_owned<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, geometry_cookie, &error));
-    std::free(error);
-    error = nullptr;
-    x_owned<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(c, attributes_cookie, &error));
-    std::free(error);
+    const auto geometry = reply_to(xcb_get_geometry_reply, c, geometry_cookie);
+    const auto attributes = reply_to(xcb_get_window_attributes_reply, c, attributes_cookie);
     extents frame = extents_from(cardinals(property_reply(frame_cookie).get()));
     const extents shadow = extents_from(cardinals(property_reply(shadow_cookie).get()));
     const size_hints hints = size_hints_from(cardinals(property_reply(hints_cookie).get()));
@@ -450,10 +446,7 @@ void x11_window_system::restore_window(window_handle handle)
 
     const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
     const auto wm_state_cookie = x.ask_property(window, x.wm_state, 2);
-    xcb_generic_error_t* error = nullptr;
-    x_owned<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(x.c, attributes_cookie, &error));
-    std::free(error);
+    const auto attributes = reply_to(xcb_get_window_attributes_reply, x.c, attributes_cookie);
     const auto icccm_state = connection::cardinals(x.property_reply(wm_state_cookie).get());
     if (!attributes) {  // the window is gone
         x.discard_events();
@@ -497,10 +490,8 @@ void x11_window_system::restore_window(window_handle handle)
     xcb_flush(x.c);
 
     x.wait_for(window, [&] {
-        xcb_generic_error_t* e = nullptr;
-        x_owned<xcb_get_window_attributes_reply_t> now(
-            xcb_get_window_attributes_reply(x.c, xcb_get_window_attributes_unchecked(x.c, window), &e));
-        std::free(e);
+        const auto now =
+            reply_to(xcb_get_window_attributes_reply, x.c, xcb_get_window_attributes_unchecked(x.c, window));
         if (!now) return true;  // gone: nothing left to wait for
         const auto s = x.net_wm_state(window);
         return now->map_state == XCB_MAP_STATE_VIEWABLE && !contains(s, atoms._NET_WM_STATE_HIDDEN) &&
@@ -549,10 +540,7 @@ void x11_window_system::change_net_wm_state(window_handle handle, std::uint32_t 
     const auto wm_state_cookie = x.ask_property(window, x.wm_state, 2);
     const auto attributes_cookie = xcb_get_window_attributes_unchecked(x.c, window);
     const bool withdrawn = !x.property_reply(wm_state_cookie);
-    xcb_generic_error_t* error = nullptr;
-    x_owned<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(x.c, attributes_cookie, &error));
-    std::free(error);
+    const auto attributes = reply_to(xcb_get_window_attributes_reply, x.c, attributes_cookie);
     if (!attributes) {
         x.discard_events();
         return;
@@ -572,9 +560,7 @@ void x11_window_system::change_net_wm_state(window_handle handle, std::uint32_t 
                                          on ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, state,
                                          XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
     }
-    xcb_generic_error_t* sync_error = nullptr;
-    std::free(xcb_get_input_focus_reply(x.c, xcb_get_input_focus(x.c), &sync_error));
-    std::free(sync_error);
+    reply_to(xcb_get_input_focus_reply, x.c, xcb_get_input_focus(x.c));  // the round trip
     x.discard_events();
 }
 

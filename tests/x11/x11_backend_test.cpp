@@ -51,6 +51,14 @@ protected:
         });
         return titles;
     }
+    // A window like the program's own before its first show: titled, not mapped.
+    xcb_window_t unmapped_own_window()
+    {
+        test_window wanted;
+        wanted.net_wm_name = "Own window";
+        wanted.map = false;
+        return client.create(wanted);
+    }
     // Waits until the window's visible rectangle is `expected`.
     ::testing::AssertionResult lands_at(xcb_window_t window, x_rect expected)
     {
@@ -232,10 +240,7 @@ TEST_F(X11Desktop, SizeHintsGiveTheNearestAllowedSize)
 
 TEST_F(X11Desktop, TopmostSetBeforeTheFirstMapHoldsFromTheStart)
 {
-    test_window wanted;
-    wanted.net_wm_name = "Own window";
-    wanted.map = false;
-    const xcb_window_t window = client.create(wanted);
+    const xcb_window_t window = unmapped_own_window();
 
     backend->set_topmost(window, true);
     xcb_map_window(client.connection(), window);
@@ -252,10 +257,7 @@ TEST_F(X11Desktop, TopmostSetBeforeTheFirstMapHoldsFromTheStart)
 
 TEST_F(X11Desktop, UnmappedTopmostOffLeavesOtherStatesAlone)
 {
-    test_window wanted;
-    wanted.net_wm_name = "Own window";
-    wanted.map = false;
-    const xcb_window_t window = client.create(wanted);
+    const xcb_window_t window = unmapped_own_window();
     const xcb_atom_t skip = client.atom("_NET_WM_STATE_SKIP_TASKBAR");
     xcb_change_property(client.connection(), XCB_PROP_MODE_REPLACE, window, client.atom("_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, 1, &skip);
@@ -345,10 +347,7 @@ TEST_F(X11NoWindowManager, EveryPresetLandsExactlyAtTheOrigin)
 
 TEST_F(X11NoWindowManager, TopmostIsKeptForAManagerThatComesLater)
 {
-    test_window wanted;
-    wanted.net_wm_name = "Own window";
-    wanted.map = false;
-    const xcb_window_t window = client.create(wanted);
+    const xcb_window_t window = unmapped_own_window();
     backend->set_topmost(window, true);
     EXPECT_TRUE(client.has_state(window, "_NET_WM_STATE_ABOVE"));
 }
