@@ -1,4 +1,5 @@
 #include "Form_Tavrim.h"
+#include "font_warm_up.h"
 #include "settings_store.h"
 #include "window_system_for_platform.h"
 
@@ -8,9 +9,13 @@
 
 int main(int argc, char* argv[])
 {
+    quenlow::font_warm_up fonts;
     QApplication app(argc, argv);
+    // The sizes a title bar, a task bar and a window switcher ask for; the
+    // desktop file names the larger theme icons launchers use. Every size
+    // given here is decoded before the window first shows.
     QIcon icon;
-    for (int size : {16, 32, 48, 128}) icon.addFile(QStringLiteral(":/quenlow/quenlow-%1.png").arg(size));
+    for (int size : {16, 32, 48}) icon.addFile(QStringLiteral(":/quenlow/quenlow-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.mobrell.Quenlow"));
     // The window's controls are laid out for a compact 8-point interface
@@ -22,6 +27,8 @@ int main(int argc, char* argv[])
 
     const auto windows = quenlow::window_system_for_platform(QGuiApplication::platformName().toStdString());
     quenlow::settings_store settings;
+    // The first caption below lays out text.
+    fonts.wait();
     quenlow::Form_Tavrim main_window(*windows, settings);
     main_window.show();
     return app.exec();

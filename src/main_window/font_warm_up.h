@@ -1,0 +1,30 @@
+#pragma once
+
+#include <thread>
+
+namespace quenlow {
+
+// Reads the system's font configuration on a helper thread while the
+// toolkit connects to the display, so that the first caption's layout finds
+// it loaded instead of parsing it then. With a few hundred fonts installed
+// that parsing is the largest single cost of showing the window.
+//
+// Where fonts are not configured through fontconfig (Windows) it does
+// nothing. It loads the same process-wide configuration the toolkit would
+// load on first use; that loading is thread-safe, so a toolkit call that
+// comes before wait() only repeats the work.
+class font_warm_up {
+public:
+    font_warm_up();
+    ~font_warm_up();
+    font_warm_up(const font_warm_up&) = delete;
+    font_warm_up& operator=(const font_warm_up&) = delete;
+
+    // Returns once the configuration is loaded; later calls return at once.
+    void wait();
+
+private:
+    std::thread helper_;
+};
+
+}  // namespace quenlow
