@@ -27,7 +27,7 @@ int main(int argc, char* argv[])
 
     const auto windows = quenlow::window_system_for_platform(QGuiApplication::platformName().toStdString());
     quenlow::settings_store settings;
-    // The first caption below lays out text.
+    // Building the window lays out its first caption.
     fonts.wait();
     quenlow::Form_Tavrim main_window(*windows, settings);
     main_window.show();

@@ -1,5 +1,7 @@
 #include "font_warm_up.h"
 
+#include <system_error>
+
 #ifdef QUENLOW_HAS_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
@@ -9,7 +11,11 @@ namespace quenlow {
 font_warm_up::font_warm_up()
 {
 #ifdef QUENLOW_HAS_FONTCONFIG
-    helper_ = std::thread([] { FcInit(); });
+    try {
+        helper_ = std::thread([] { FcInit(); });
+    } catch (const std::system_error&) {
+        // Out of threads: start-up is only slower.
+    }
 #endif
 }
 

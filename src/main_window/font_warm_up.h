@@ -6,13 +6,14 @@ namespace quenlow {
 
 // Reads the system's font configuration on a helper thread while the
 // toolkit connects to the display, so that the first caption's layout finds
-// it loaded instead of parsing it then. With a few hundred fonts installed
-// that parsing is the largest single cost of showing the window.
+// it loaded instead of parsing it then. Parsing that configuration (a few
+// dozen XML files) is the largest single cost of showing the window.
 //
-// Where fonts are not configured through fontconfig (Windows) it does
-// nothing. It loads the same process-wide configuration the toolkit would
-// load on first use; that loading is thread-safe, so a toolkit call that
-// comes before wait() only repeats the work.
+// Where fonts are not configured through fontconfig (Windows), or no thread
+// can be started, it does nothing and the toolkit loads the configuration
+// itself on first use. It loads the same process-wide configuration the
+// toolkit would; that loading is thread-safe, so a toolkit call that comes
+// before wait() only repeats the work.
 class font_warm_up {
 public:
     font_warm_up();
