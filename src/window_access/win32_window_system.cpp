@@ -1,5 +1,6 @@
 #include "win32_window_system.h"
 
+#include "display_scale.h"
 #include "frame_compensation.h"
 
 #include <windows.h>
@@ -40,6 +41,32 @@ screen_rect visible_bounds(HWND hwnd, const RECT& window)
         return {frame.left, frame.top, frame.right, frame.bottom};
     }
     return {window.left, window.top, window.right, window.bottom};
+}
+
+// The effective DPI of the monitor the window is on: the scale at which a
+// browser there draws its pages, whether it is DPI-aware (then it equals
+// GetDpiForWindow) or left to Windows to stretch (then GetDpiForWindow says
+// 96 although the page is drawn larger). Looked up at run time, since
+// shcore.dll came with Windows 8.1; before it, the system DPI.
+double monitor_dpi(HWND hwnd)
+{
+    using get_dpi_for_monitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto get_dpi = [] {
+        const HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<get_dpi_for_monitor>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    constexpr int effective_dpi = 0;  // MDT_EFFECTIVE_DPI
+    UINT x = 0, y = 0;
+    if (get_dpi && SUCCEEDED(get_dpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), effective_dpi, &x, &y)) &&
+        y > 0) {
+        return y;
+    }
+    const HDC screen = GetDC(nullptr);
+    const int system_dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return system_dpi > 0 ? system_dpi : reference_dpi;
 }
 
 }  // namespace
@@ -86,10 +113,20 @@ void win32_window_system::restore_window(window_handle window) { ShowWindow(to_h
 void win32_window_system::place_window(window_handle window, int width, int height)
 {
     const HWND hwnd = to_hwnd(window);
+    if (!IsWindow(hwnd)) return;
+    // A DPI-aware window that moves to a monitor of another scale resizes
+    // itself there (WM_DPICHANGED). So it moves first, and its size is
+    // worked out afterwards for the monitor it has landed on.
+    if (MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST) != MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)) {
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const double dpi = monitor_dpi(hwnd);
     RECT rect{};
     if (!GetWindowRect(hwnd, &rect)) return;  // the window is gone
+    // The invisible borders are device pixels already: only the preset scales.
     const window_request request =
-        compensated_request({rect.left, rect.top, rect.right, rect.bottom}, visible_bounds(hwnd, rect), width, height);
+        compensated_request({rect.left, rect.top, rect.right, rect.bottom}, visible_bounds(hwnd, rect),
+                            device_pixels(width, dpi), device_pixels(height, dpi));
     SetWindowPos(hwnd, HWND_TOP, request.x, request.y, request.width, request.height, SWP_SHOWWINDOW);
 }
 

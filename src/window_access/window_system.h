@@ -60,8 +60,10 @@ public:
     virtual void restore_window(window_handle window) = 0;
 
     // Puts the window's visible outer rectangle at the screen's top-left
-    // corner (0, 0) with the given size in pixels, at the top of the
-    // stacking order (below always-on-top windows), and shows it.
+    // corner (0, 0) with the given size, at the top of the stacking order
+    // (below always-on-top windows), and shows it. The size is in pixels of
+    // a 96-dpi screen: on a scaled display the backend makes it that many
+    // of the browser's page pixels, i.e. scales it to device pixels.
     virtual void place_window(window_handle window, int width, int height) = 0;
 
     // Turns the window's always-on-top state on or off; its position, size

@@ -1,5 +1,6 @@
 #include "x11_window_system.h"
 
+#include "display_scale.h"
 #include "x11_title_decoder.h"
 
 #include <xcb/xcb.h>
@@ -213,6 +214,16 @@ struct x11_window_system::connection {
     std::vector<std::uint32_t> property_cardinals(xcb_window_t window, xcb_atom_t property, std::uint32_t units)
     {
         return cardinals(property_reply(ask_property(window, property, units)).get());
+    }
+
+    // The Xft.dpi setting of the desktop, which browsers scale their pages
+    // by. Read afresh each time: a user may change it while we run.
+    double desktop_dpi()
+    {
+        // xrdb keeps the database on the first screen's root, as text.
+        const auto reply = property_reply(ask_property(ewmh.screens[0]->root, XCB_ATOM_RESOURCE_MANAGER, 1u << 18));
+        if (!reply || reply->type != XCB_ATOM_STRING) return reference_dpi;
+        return xft_dpi(bytes(reply.get()));
     }
 
     extents frame_extents(xcb_window_t window)
@@ -507,6 +518,9 @@ void x11_window_system::place_window(window_handle handle, int width, int height
     if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
     const auto window = static_cast<xcb_window_t>(handle);
     connection& x = *x_;
+    const double dpi = x.desktop_dpi();
+    width = device_pixels(width, dpi);
+    height = device_pixels(height, dpi);
     const bool managed = x.window_manager_running();
     const std::optional<placement> sent = x.request_placement(window, width, height, managed);
     if (sent && managed) {

@@ -3,7 +3,15 @@
 # own 64-bit Wine prefix, and ends the Wine server and the X server after.
 #   run_under_wine.sh --prepare          create the prefix (once)
 #   run_under_wine.sh PROGRAM.exe ARGS   run a program in it
+#   run_under_wine.sh --dpi N PROGRAM.exe ARGS
+#                                        ... on a desktop scaled to N dpi
+#                                        (96 again once it has ended)
 set -euo pipefail
+dpi=""
+if [ "${1:-}" = --dpi ]; then
+  dpi=$2
+  shift 2
+fi
 : "${QUENLOW_WINEPREFIX:?set QUENLOW_WINEPREFIX to the Wine prefix folder}"
 export WINEPREFIX=$QUENLOW_WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 command -v wine >/dev/null || { echo "wine is not installed (package wine)"; exit 1; }
@@ -15,7 +23,9 @@ fi
 
 work=$(mktemp -d)
 xvfb=""
+desktop_dpi_key='HKCU\Control Panel\Desktop'
 cleanup() {
+  if [ -n "$dpi" ]; then wine reg delete "$desktop_dpi_key" /v LogPixels /f >/dev/null 2>&1 || true; fi
   # Wait for the Wine server to be gone, so the next run does not meet it
   # shutting down.
   wineserver -k >/dev/null 2>&1 || true
@@ -38,8 +48,14 @@ if [ "$1" = --prepare ]; then
     wineserver -w
   fi
   [ -f "$WINEPREFIX/system.reg" ] || { echo "could not create the Wine prefix $WINEPREFIX"; exit 1; }
+  # A scaled run that was cut short leaves its dpi behind: start from 96.
+  wine reg delete "$desktop_dpi_key" /v LogPixels /f >/dev/null 2>&1 || true
   echo "Wine prefix ready: $WINEPREFIX"
   exit 0
+fi
+if [ -n "$dpi" ]; then
+  wine reg add "$desktop_dpi_key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 \
+    || { echo "could not set the desktop to $dpi dpi"; exit 1; }
 fi
 status=0
 wine "$@" || status=$?

@@ -26,7 +26,12 @@ set_tests_properties(win32_wine_prefix PROPERTIES LABELS win32 FIXTURES_SETUP wi
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp win32_cases REGEX "^TEST(_F)?\\(")
 foreach(line IN LISTS win32_cases)
   string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")
-  add_test(NAME win32.${case} COMMAND ${wine_runner} ${win32_tests_exe} --gtest_filter=${case})
+  # The ScaledDesktop cases run on a desktop of 144 dpi (150 %).
+  set(desktop_scale)
+  if(case MATCHES "^ScaledDesktop\\.")
+    set(desktop_scale --dpi 144)
+  endif()
+  add_test(NAME win32.${case} COMMAND ${wine_runner} ${desktop_scale} ${win32_tests_exe} --gtest_filter=${case})
   set_tests_properties(win32.${case} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine_prefix
     RESOURCE_LOCK wine TIMEOUT 120 ENVIRONMENT "${wine_environment}")
 endforeach()

@@ -258,6 +258,28 @@ TEST_F(Win32Desktop, WindowOfAnotherProcessIsListedAndPlaced)
     CloseHandle(process.hProcess);
 }
 
+int system_dpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Run on a desktop of 144 dpi: a preset is as many page pixels as on a
+// 96-dpi screen, so 1.5 times as many device pixels.
+class ScaledDesktop : public Win32Desktop {};
+
+TEST_F(ScaledDesktop, PresetsAreSizedInPagePixels)
+{
+    ASSERT_EQ(system_dpi(), 144) << "run with: run_under_wine.sh --dpi 144";
+    const HWND hwnd = open("[scaled] Page - Netscape", SW_SHOWMAXIMIZED);
+    resize_window_titled(backend, "[scaled] Page - Netscape", {800, 600});
+    EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 1200, 900); })) << describe(hwnd);
+    resize_window_titled(backend, "[scaled] Page - Netscape", {640, 480});
+    EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 960, 720); })) << describe(hwnd);
+}
+
 std::wstring version_string(const std::vector<BYTE>& data, const wchar_t* name)
 {
     const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;

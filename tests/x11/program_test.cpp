@@ -9,6 +9,8 @@
 
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
 namespace quenlow {
 namespace {
 
@@ -93,6 +95,25 @@ TEST_F(RunningProgram, CanShrinkButNeverGrowPastItsLimit)
     EXPECT_TRUE(eventually([&] {
         seen = client.visible_rect(window);
         return seen.width == 330 && seen.height == 256;
+    })) << to_string(seen);
+}
+
+TEST_F(RunningProgram, OnADesktopOf144DpiItsLayoutAndLimitScaleByOneAndAHalf)
+{
+    ASSERT_EQ(run_to_end({"sh", "-c", "printf 'Xft.dpi:\\t144\\n' | xrdb -nocpp -merge"},
+                         {{"DISPLAY", session.display()}}),
+              0);
+    start();
+    x_rect seen = client.visible_rect(window);
+    EXPECT_GT(seen.width, 330 * 4 / 3) << to_string(seen);  // laid out larger than at 96 dpi
+    ASSERT_EQ(run_to_end({"xdotool", "windowsize", std::to_string(window), "900", "900"},
+                         {{"DISPLAY", session.display()}}),
+              0);
+    // 4950 x 3840 twips is 495 x 384 pixels at 144 dpi; the toolkit sizes a
+    // window scaled by 1.5 in steps of two pixels.
+    EXPECT_TRUE(eventually([&] {
+        seen = client.visible_rect(window);
+        return std::abs(seen.width - 495) <= 2 && std::abs(seen.height - 384) <= 2;
     })) << to_string(seen);
 }
 

@@ -2,6 +2,7 @@
 // lookup, restore and placement under openbox and with no window manager,
 // the always-on-top switch, and windows that vanish mid-way.
 #include "browser_list.h"
+#include "child_process.h"
 #include "eventually.h"
 #include "resize_command.h"
 #include "x11_window_system.h"
@@ -163,6 +164,26 @@ TEST_F(X11Desktop, EveryPresetLandsExactlyAtTheOrigin)
         EXPECT_TRUE(lands_at(window, {0, 0, preset.width, preset.height})) << preset.caption;
     }
     EXPECT_FALSE(client.cardinals(window, "_NET_FRAME_EXTENTS").empty());  // a real frame was included
+}
+
+TEST_F(X11Desktop, PresetsFollowTheDesktopsXftDpiReadAtEachChangeSize)
+{
+    const xcb_window_t window = client.create_titled("Scaled - Netscape", {300, 200, 500, 400});
+    const auto xrdb = [&](const std::string& options, const std::string& resources) {
+        return testing::run_to_end({"sh", "-c", "printf '" + resources + "' | xrdb -nocpp " + options},
+                                   {{"DISPLAY", session.display()}});
+    };
+    ASSERT_EQ(xrdb("-merge", "Xft.antialias:\\t1\\nXft.dpi:\\t144\\n"), 0);
+    resize_window_titled(*backend, "Scaled - Netscape", {800, 600});
+    EXPECT_TRUE(lands_at(window, {0, 0, 1200, 900}));
+
+    ASSERT_EQ(xrdb("-load", "Xft.dpi:\\t120\\n"), 0);
+    resize_window_titled(*backend, "Scaled - Netscape", {800, 600});
+    EXPECT_TRUE(lands_at(window, {0, 0, 1000, 750}));
+
+    ASSERT_EQ(xrdb("-remove", ""), 0);
+    resize_window_titled(*backend, "Scaled - Netscape", {800, 600});
+    EXPECT_TRUE(lands_at(window, {0, 0, 800, 600}));
 }
 
 TEST_F(X11Desktop, MaximisedWindowIsRestoredThenPlaced)

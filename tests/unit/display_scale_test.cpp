@@ -1,0 +1,41 @@
+// Reading the desktop's Xft.dpi from the resource database xrdb keeps, and
+// turning 96-dpi sizes into device pixels.
+#include "display_scale.h"
+
+#include <gtest/gtest.h>
+
+namespace quenlow {
+namespace {
+
+TEST(XftDpi, ReadsTheEntryAmongOthersAndFallsBackTo96)
+{
+    EXPECT_EQ(xft_dpi("Xft.dpi:\t144\n"), 144.0);
+    EXPECT_EQ(xft_dpi("Xcursor.size:\t24\nXft.antialias:\t1\nXft.dpi:\t120.5\nXft.hinting:\t1\n"), 120.5);
+    EXPECT_EQ(xft_dpi("  Xft.dpi :  192  \r\n"), 192.0);
+    EXPECT_EQ(xft_dpi("Xft.dpi:\t100\nXft.dpi:\t144"), 144.0);  // the last entry wins
+
+    for (const char* without : {"", "\n\n", "Xcursor.size:\t24\n", "!Xft.dpi:\t144\n", "Xft.dpix:\t144\n",
+                                "Emacs.Xft.dpi:\t144\n", "Xft.dpi\n", "xft.dpi:\t144\n"}) {
+        EXPECT_EQ(xft_dpi(without), 96.0) << without;
+    }
+    for (const char* unreadable : {"Xft.dpi:", "Xft.dpi:\tabc", "Xft.dpi:\t144px", "Xft.dpi:\t-144",
+                                   "Xft.dpi:\t0", "Xft.dpi:\t1e309", "Xft.dpi:\tnan", "Xft.dpi:\t100000",
+                                   "Xft.dpi:\t144\nXft.dpi:\tbroken"}) {
+        EXPECT_EQ(xft_dpi(unreadable), 96.0) << unreadable;
+    }
+}
+
+TEST(DevicePixels, ScaleOnceAndRoundToTheNearestPixel)
+{
+    EXPECT_EQ(device_pixels(800, 96), 800);
+    EXPECT_EQ(device_pixels(800, 144), 1200);
+    EXPECT_EQ(device_pixels(1280, 192), 2560);
+    EXPECT_EQ(device_pixels(640, 100), 667);   // 666.67
+    EXPECT_EQ(device_pixels(480, 100.8), 504);
+    EXPECT_EQ(device_pixels(1024, 97), 1035);  // 1034.67: not truncated
+    EXPECT_EQ(device_pixels(800, 0), 800);     // no plausible screen: unscaled
+    EXPECT_EQ(device_pixels(800, 1e12), 800);
+}
+
+}  // namespace
+}  // namespace quenlow
