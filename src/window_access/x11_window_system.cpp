@@ -1,6 +1,7 @@
 #include "x11_window_system.h"
 
 #include "display_scale.h"
+#include "x11_placement.h"
 #include "x11_title_decoder.h"
 
 #include <xcb/xcb.h>
@@ -45,11 +46,6 @@ constexpr std::chrono::milliseconds restore_bound{500};
 // Titles are read up to this many bytes.
 constexpr std::uint32_t max_title_units = 1u << 16;  // 32-bit units: 256 KiB
 
-struct extents {
-    int left = 0, right = 0, top = 0, bottom = 0;
-    friend bool operator==(const extents&, const extents&) = default;
-};
-
 struct placement {
     extents frame;                    // the window manager's frame the request allowed for
     std::pair<int, int> client_size;  // the client area it asked for
@@ -58,13 +54,6 @@ struct placement {
 // How long placing waits for the window manager to answer before checking
 // that the frame it allowed for is still the window's.
 constexpr std::chrono::milliseconds placement_bound{300};
-
-extents extents_from(const std::vector<std::uint32_t>& values)
-{
-    if (values.size() < 4) return {};
-    return {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
-            static_cast<int>(values[3])};
-}
 
 }  // namespace
 
@@ -113,9 +102,12 @@ struct x11_window_system::connection {
         return reply;
     }
 
-    static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply)
+    // The 32-bit values of a property of type `type` (any type: XCB_NONE);
+    // nothing for a property of another type or format, which says nothing
+    // we could trust.
+    static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply, xcb_atom_t type = XCB_NONE)
     {
-        if (!reply || reply->format != 32) return {};
+        if (!reply || reply->format != 32 || (type != XCB_NONE && reply->type != type)) return {};
         const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
         return {data, data + xcb_get_property_value_length(reply) / 4};
     }
@@ -228,7 +220,8 @@ struct x11_window_system::connection {
 
     extents frame_extents(xcb_window_t window)
     {
-        return extents_from(property_cardinals(window, ewmh._NET_FRAME_EXTENTS, 4));
+        return extents_from(cardinals(property_reply(ask_property(window, ewmh._NET_FRAME_EXTENTS, 4)).get(),
+                                      XCB_ATOM_CARDINAL));
     }
 
     // The client area's size, or (0, 0) for a window that is gone.
@@ -285,46 +278,6 @@ bool contains(const std::vector<xcb_atom_t>& atoms, xcb_atom_t atom)
     return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
 }
 
-// The size closest to `wanted` that the window's own size hints allow
-// (minimum, maximum, base size and increments, as ICCCM defines them).
-int nearest_allowed(int wanted, int min, int max, int base, int increment)
-{
-    int size = wanted;
-    if (max > 0) size = std::min(size, max);
-    size = std::max(size, min);
-    if (increment > 1) {
-        const int steps = (size - base + increment / 2) / increment;
-        size = base + std::max(steps, 0) * increment;
-        if (size < min) size += increment;
-        if (max > 0 && size > max) size -= increment;
-    }
-    return std::max(size, 1);
-}
-
-struct size_hints {
-    int min_width = 0, min_height = 0, max_width = 0, max_height = 0;
-    int width_inc = 1, height_inc = 1, base_width = 0, base_height = 0;
-};
-
-size_hints size_hints_from(const std::vector<std::uint32_t>& v)
-{
-    constexpr std::uint32_t p_min_size = 16, p_max_size = 32, p_resize_inc = 64, p_base_size = 256;
-    size_hints hints;
-    if (v.size() < 17) return hints;
-    const std::uint32_t flags = v[0];
-    const auto value = [&](std::size_t i) { return static_cast<int>(std::min<std::uint32_t>(v[i], 1u << 16)); };
-    const bool has_min = flags & p_min_size;
-    const bool has_base = flags & p_base_size;
-    if (has_min) { hints.min_width = value(5); hints.min_height = value(6); }
-    if (flags & p_max_size) { hints.max_width = value(7); hints.max_height = value(8); }
-    if (flags & p_resize_inc) { hints.width_inc = std::max(value(9), 1); hints.height_inc = std::max(value(10), 1); }
-    if (has_base) { hints.base_width = value(15); hints.base_height = value(16); }
-    // ICCCM: each of base and minimum stands in for the other when absent.
-    if (!has_base && has_min) { hints.base_width = hints.min_width; hints.base_height = hints.min_height; }
-    if (!has_min && has_base) { hints.min_width = hints.base_width; hints.min_height = hints.base_height; }
-    return hints;
-}
-
 }  // namespace
 
 std::optional<placement> x11_window_system::connection::request_placement(xcb_window_t window, int width,
@@ -337,24 +290,21 @@ std::optional<placement> x11_window_system::connection::request_placement(xcb_wi
     const auto hints_cookie = ask_property(window, XCB_ATOM_WM_NORMAL_HINTS, 18);
     const auto geometry = reply_to(xcb_get_geometry_reply, c, geometry_cookie);
     const auto attributes = reply_to(xcb_get_window_attributes_reply, c, attributes_cookie);
-    extents frame = extents_from(cardinals(property_reply(frame_cookie).get()));
-    const extents shadow = extents_from(cardinals(property_reply(shadow_cookie).get()));
-    const size_hints hints = size_hints_from(cardinals(property_reply(hints_cookie).get()));
+    extents frame = extents_from(cardinals(property_reply(frame_cookie).get(), XCB_ATOM_CARDINAL));
+    const extents shadow = extents_from(cardinals(property_reply(shadow_cookie).get(), XCB_ATOM_CARDINAL));
+    const size_hints hints =
+        size_hints_from(cardinals(property_reply(hints_cookie).get(), XCB_ATOM_WM_SIZE_HINTS));
     if (!geometry || !attributes) return std::nullopt;  // the window is gone
     if (!managed) {
         const int border = geometry->border_width;
         frame = {border, border, border, border};
     }
 
-    // The visible outer rectangle is the frame's outer rectangle less the
-    // client's own shadow margins; make that one (0, 0, width, height).
-    const int client_width = nearest_allowed(width - frame.left - frame.right + shadow.left + shadow.right,
-                                             hints.min_width, hints.max_width, hints.base_width, hints.width_inc);
-    const int client_height = nearest_allowed(height - frame.top - frame.bottom + shadow.top + shadow.bottom,
-                                              hints.min_height, hints.max_height, hints.base_height,
-                                              hints.height_inc);
-    const auto outer_x = static_cast<std::uint32_t>(-shadow.left);
-    const auto outer_y = static_cast<std::uint32_t>(-shadow.top);
+    const client_request request = placement_for(width, height, frame, shadow, hints);
+    const auto client_width = request.width;
+    const auto client_height = request.height;
+    const auto outer_x = static_cast<std::uint32_t>(request.x);
+    const auto outer_y = static_cast<std::uint32_t>(request.y);
     const bool unmapped = attributes->map_state == XCB_MAP_STATE_UNMAPPED;
 
     if (managed) {
