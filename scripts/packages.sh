@@ -2,7 +2,7 @@
 # only those missing, quietly. Needs root or sudo the first time.
 
 # Building and running the program.
-QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins
+QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libx11-dev
   libxcb1-dev libxcb-ewmh-dev libfontconfig-dev libgl-dev)
 # A font that shows the Chinese captions.
 QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)

@@ -7,10 +7,34 @@
 #include <QFont>
 #include <QIcon>
 
+#include <string>
+
+#ifdef QUENLOW_HAS_XLIB
+#include <X11/Xlib.h>
+#endif
+
+namespace {
+
+// The display Qt is on, which -display or QT_QPA_PLATFORM may have chosen
+// over $DISPLAY; "" when Qt is not on X11.
+std::string toolkit_x11_display([[maybe_unused]] QGuiApplication& app)
+{
+#ifdef QUENLOW_HAS_XLIB
+    if (const auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>()) {
+        if (Display* display = x11->display()) return XDisplayString(display);
+    }
+#endif
+    return {};
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
-    quenlow::font_warm_up fonts;
     QApplication app(argc, argv);
+    // Started only now: QApplication sets the locale, which no other thread
+    // may do while fontconfig's parser reads numbers.
+    quenlow::font_warm_up fonts;
     // The sizes a title bar, a task bar and a window switcher ask for; the
     // desktop file names the larger theme icons launchers use. Every size
     // given here is decoded before the window first shows.
@@ -25,7 +49,8 @@ int main(int argc, char* argv[])
     font.setPointSize(8);
     QApplication::setFont(font);
 
-    const auto windows = quenlow::window_system_for_platform(QGuiApplication::platformName().toStdString());
+    const auto windows =
+        quenlow::window_system_for_platform(QGuiApplication::platformName().toStdString(), toolkit_x11_display(app));
     quenlow::settings_store settings;
     // Building the window lays out its first caption.
     fonts.wait();

@@ -5,9 +5,13 @@
 namespace quenlow {
 
 // Reads the system's font configuration on a helper thread while the
-// toolkit connects to the display, so that the first caption's layout finds
-// it loaded instead of parsing it then. Parsing that configuration (a few
-// dozen XML files) is the largest single cost of showing the window.
+// program sets up its window system and settings, so that the first
+// caption's layout finds it loaded instead of parsing it then. Parsing that
+// configuration (a few dozen XML files) is the largest single cost of
+// showing the window.
+//
+// Start it after the toolkit's application object, which sets the process
+// locale: setlocale must not run while fontconfig's parser reads numbers.
 //
 // Where fonts are not configured through fontconfig (Windows), or no thread
 // can be started, it does nothing and the toolkit loads the configuration

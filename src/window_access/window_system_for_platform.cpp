@@ -11,11 +11,12 @@
 
 namespace quenlow {
 
-std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name)
+std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
+                                                          [[maybe_unused]] const std::string& x11_display)
 {
 #ifdef QUENLOW_HAVE_X11
     if (platform_name == "xcb") {
-        if (auto x11 = x11_window_system::connect()) return x11;
+        if (auto x11 = x11_window_system::connect(x11_display.empty() ? nullptr : x11_display.c_str())) return x11;
     }
 #endif
 #ifdef _WIN32

@@ -3,14 +3,19 @@
 // name: "xcb" gets the X11 backend, "windows" the Win32 one, anything else
 // (offscreen, wayland, or a backend that cannot connect) one that lists
 // nothing and changes nothing, so the program still runs.
+// `x11_display` is the display the toolkit itself is on ("" for $DISPLAY):
+// the X11 backend must speak to the same server, so that the always-on-top
+// switch reaches the program's own window and no other server's.
 
 #include "window_system.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace quenlow {
 
-std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name);
+std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
+                                                          const std::string& x11_display = {});
 
 }  // namespace quenlow
