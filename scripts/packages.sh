@@ -8,7 +8,7 @@ QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins l
 QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # Every test tier: unit and GUI tests, a private X server with a window
 # manager, and the Windows backend cross-built and run under Wine.
-QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox x11-utils x11-xserver-utils xdotool
+QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm x11-utils x11-xserver-utils xdotool
   g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev)
 

@@ -38,13 +38,18 @@ inline extents extents_from(const std::vector<std::uint32_t>& values)
 struct size_hints {
     int min_width = 0, min_height = 0, max_width = 0, max_height = 0;
     int width_inc = 1, height_inc = 1, base_width = 0, base_height = 0;
+    // StaticGravity: a configure request places the client area itself,
+    // not the frame around it.
+    bool static_gravity = false;
 };
 
 inline size_hints size_hints_from(const std::vector<std::uint32_t>& v)
 {
-    constexpr std::uint32_t p_min_size = 16, p_max_size = 32, p_resize_inc = 64, p_base_size = 256;
+    constexpr std::uint32_t p_min_size = 16, p_max_size = 32, p_resize_inc = 64, p_base_size = 256,
+                            p_win_gravity = 512, static_gravity = 10;
     size_hints hints;
     if (v.size() < 17) return hints;
+    hints.static_gravity = (v[0] & p_win_gravity) && v.size() > 17 && v[17] == static_gravity;
     const std::uint32_t flags = v[0];
     // The fields are signed 32-bit; a negative one means nothing usable.
     const auto value = [&](std::size_t i) {
@@ -99,6 +104,19 @@ inline client_request placement_for(int width, int height, const extents& frame,
                             hints.max_width, hints.base_width, hints.width_inc),
             nearest_allowed(height - frame.top - frame.bottom + shadow.top + shadow.bottom, hints.min_height,
                             hints.max_height, hints.base_height, hints.height_inc)};
+}
+
+// The position to put in a plain configure request for the client, where
+// the manager does not take _NET_MOVERESIZE_WINDOW: as the request's outer
+// position, unless the client's gravity makes the manager read it as the
+// client area's own.
+inline client_request configure_request_for(client_request request, const extents& frame, const size_hints& hints)
+{
+    if (hints.static_gravity) {
+        request.x += frame.left;
+        request.y += frame.top;
+    }
+    return request;
 }
 
 }  // namespace quenlow

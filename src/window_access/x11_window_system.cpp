@@ -46,14 +46,26 @@ constexpr std::chrono::milliseconds restore_bound{500};
 // Titles are read up to this many bytes.
 constexpr std::uint32_t max_title_units = 1u << 16;  // 32-bit units: 256 KiB
 
+// What a placement request assumed, to tell later whether it still holds.
 struct placement {
-    extents frame;                    // the window manager's frame the request allowed for
+    extents frame;                    // the window manager's frame it allowed for
+    extents shadow;                   // the client's shadow margins it allowed for
     std::pair<int, int> client_size;  // the client area it asked for
+    std::uint32_t sequence = 0;       // its last request: events made after it answer it
 };
+
+// What ended a wait.
+enum class wait_end { held, answered, gone, timed_out };
 
 // How long placing waits for the window manager to answer before checking
 // that the frame it allowed for is still the window's.
 constexpr std::chrono::milliseconds placement_bound{300};
+// A window just restored has settled once its frame, shadow and geometry
+// have not changed for this long: the manager gives the frame back and a
+// client-side-decorated browser its shadow only after the state changes.
+constexpr std::chrono::milliseconds settle_period{100};
+// How often a placement is asked again while the margins keep changing.
+constexpr int placement_rounds = 3;
 
 }  // namespace
 
@@ -66,6 +78,7 @@ struct x11_window_system::connection {
     xcb_atom_t wm_state = XCB_NONE;
     xcb_atom_t compound_text = XCB_NONE;
     xcb_atom_t gtk_frame_extents = XCB_NONE;
+    xcb_atom_t win_layer = XCB_NONE;
 
     ~connection()
     {
@@ -231,43 +244,148 @@ struct x11_window_system::connection {
         return geometry ? std::pair<int, int>{geometry->width, geometry->height} : std::pair<int, int>{0, 0};
     }
 
-    // Asks for the window's visible outer rectangle to become (0, 0, width,
-    // height), raised and mapped: through the manager when one runs, by
-    // configuring the window itself otherwise. Returns what the request
-    // assumed, or nothing when the window is gone.
-    std::optional<placement> request_placement(xcb_window_t window, int width, int height, bool managed);
-
-    // Waits until `done` holds, for at most `bound`, waking on the window's
-    // property and structure changes. Returns whether it held.
-    bool wait_for(xcb_window_t window, const std::function<bool()>& done,
-                  std::chrono::milliseconds bound)
+    // The manager's frame and the client's shadow margins, as they are now.
+    std::pair<extents, extents> margins(xcb_window_t window)
     {
-        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+        const auto frame_cookie = ask_property(window, ewmh._NET_FRAME_EXTENTS, 4);
+        const auto shadow_cookie = ask_property(window, gtk_frame_extents, 4);
+        return {extents_from(cardinals(property_reply(frame_cookie).get(), XCB_ATOM_CARDINAL)),
+                extents_from(cardinals(property_reply(shadow_cookie).get(), XCB_ATOM_CARDINAL))};
+    }
+
+    // A manager that also speaks the older GNOME hints (icewm) keeps a
+    // window that asked for _NET_WM_STATE_ABOVE when first mapped in its
+    // on-top layer (_WIN_LAYER 6) after that state is removed; ask it for
+    // the normal layer (4) too. Only where the manager gave the window a
+    // layer, so no other manager sees a message it does not know.
+    void leave_legacy_top_layer(xcb_window_t window)
+    {
+        constexpr std::uint32_t on_top_layer = 6, normal_layer = 4;
+        const auto layer = cardinals(property_reply(ask_property(window, win_layer, 1)).get(), XCB_ATOM_CARDINAL);
+        if (layer.empty() || layer[0] != on_top_layer) return;
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = win_layer;
+        message.data.data32[0] = normal_layer;
+        xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char*>(&message));
+    }
+
+    // Whether the window manager lists `atom` in _NET_SUPPORTED.
+    bool supports(xcb_atom_t atom)
+    {
+        const auto supported =
+            cardinals(property_reply(ask_property(root, ewmh._NET_SUPPORTED, 4096)).get(), XCB_ATOM_ATOM);
+        return std::find(supported.begin(), supported.end(), atom) != supported.end();
+    }
+
+    // Asks for the window's visible outer rectangle to become (0, 0, width,
+    // height), raised and mapped: through the manager when one runs
+    // (_NET_MOVERESIZE_WINDOW, or a plain configure request where the
+    // manager does not take that), by configuring the window itself
+    // otherwise. Returns what the request assumed, or nothing when the
+    // window is gone.
+    std::optional<placement> request_placement(xcb_window_t window, int width, int height, bool managed,
+                                               bool moveresize);
+
+    // While one of these lives, this connection hears the window's property
+    // and structure changes. Made before a request, so the answer is heard.
+    class watch {
+    public:
+        watch(connection& x, xcb_window_t window) : x_(x), window_(window)
+        {
+            const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+            xcb_change_window_attributes(x_.c, window_, XCB_CW_EVENT_MASK, &mask);
+        }
+        ~watch()
+        {
+            const std::uint32_t none = 0;
+            xcb_change_window_attributes(x_.c, window_, XCB_CW_EVENT_MASK, &none);
+            xcb_flush(x_.c);
+        }
+        watch(const watch&) = delete;
+        watch& operator=(const watch&) = delete;
+
+    private:
+        connection& x_;
+        xcb_window_t window_;
+    };
+
+    // Waits, under a watch of the window, until `done` holds, for at most
+    // `bound`. It ends at once when the window is destroyed and, given the
+    // sequence number of a request, when a ConfigureNotify of the window
+    // comes that the server made after that request: the manager's answer.
+    wait_end wait_for(xcb_window_t window, const std::function<bool()>& done, std::chrono::milliseconds bound,
+                      std::optional<std::uint32_t> answer_after = std::nullopt)
+    {
         const auto deadline = std::chrono::steady_clock::now() + bound;
-        bool held = false;
+        bool answered = false;
         while (!broken()) {
-            if (done()) {
-                held = true;
-                break;
-            }
+            if (done()) return wait_end::held;
+            if (answered) return wait_end::answered;
             // The bound holds even while events keep coming: a window that
             // another program keeps changing must not hold us here.
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
-            bool woke = false;
-            while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-                std::free(event);
-                woke = true;
-            }
-            if (woke) continue;
+            if (left.count() <= 0) return wait_end::timed_out;
+            const event_news news = read_events(window, answer_after);
+            if (news.gone) return wait_end::gone;
+            answered = news.answered;
+            if (news.any) continue;
             pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
             ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
         }
-        const std::uint32_t none = 0;
-        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &none);
-        return held;
+        return wait_end::gone;
+    }
+
+    // Waits, under a watch of the window, until nothing about it has changed
+    // for `quiet`, for at most `bound`.
+    void wait_until_settled(xcb_window_t window, std::chrono::milliseconds quiet, std::chrono::milliseconds bound)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        auto quiet_until = std::chrono::steady_clock::now() + quiet;
+        while (!broken()) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= quiet_until || now >= deadline) return;
+            const event_news news = read_events(window, std::nullopt);
+            if (news.gone) return;
+            if (news.any) {
+                quiet_until = std::chrono::steady_clock::now() + quiet;
+                continue;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(std::min(quiet_until, deadline) - now);
+            pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
+            ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
+        }
+    }
+
+    struct event_news {
+        bool any = false;       // some event came
+        bool gone = false;      // the window was destroyed
+        bool answered = false;  // a ConfigureNotify made after the request came
+    };
+
+    // Reads the events that have come, and drops them.
+    event_news read_events(xcb_window_t window, std::optional<std::uint32_t> answer_after)
+    {
+        event_news news;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            x_owned<xcb_generic_event_t> owned(event);
+            news.any = true;
+            const auto type = event->response_type & 0x7F;
+            if (type == XCB_DESTROY_NOTIFY &&
+                reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window == window) {
+                news.gone = true;
+            }
+            if (type == XCB_CONFIGURE_NOTIFY && answer_after &&
+                reinterpret_cast<xcb_configure_notify_event_t*>(event)->window == window &&
+                event->full_sequence - *answer_after < 0x80000000u) {
+                news.answered = true;
+            }
+        }
+        return news;
     }
 };
 
@@ -281,17 +399,15 @@ bool contains(const std::vector<xcb_atom_t>& atoms, xcb_atom_t atom)
 }  // namespace
 
 std::optional<placement> x11_window_system::connection::request_placement(xcb_window_t window, int width,
-                                                                          int height, bool managed)
+                                                                          int height, bool managed,
+                                                                          bool moveresize)
 {
     const auto geometry_cookie = xcb_get_geometry_unchecked(c, window);
     const auto attributes_cookie = xcb_get_window_attributes_unchecked(c, window);
-    const auto frame_cookie = ask_property(window, ewmh._NET_FRAME_EXTENTS, 4);
-    const auto shadow_cookie = ask_property(window, gtk_frame_extents, 4);
     const auto hints_cookie = ask_property(window, XCB_ATOM_WM_NORMAL_HINTS, 18);
+    auto [frame, shadow] = margins(window);
     const auto geometry = reply_to(xcb_get_geometry_reply, c, geometry_cookie);
     const auto attributes = reply_to(xcb_get_window_attributes_reply, c, attributes_cookie);
-    extents frame = extents_from(cardinals(property_reply(frame_cookie).get(), XCB_ATOM_CARDINAL));
-    const extents shadow = extents_from(cardinals(property_reply(shadow_cookie).get(), XCB_ATOM_CARDINAL));
     const size_hints hints =
         size_hints_from(cardinals(property_reply(hints_cookie).get(), XCB_ATOM_WM_SIZE_HINTS));
     if (!geometry || !attributes) return std::nullopt;  // the window is gone
@@ -301,36 +417,36 @@ std::optional<placement> x11_window_system::connection::request_placement(xcb_wi
     }
 
     const client_request request = placement_for(width, height, frame, shadow, hints);
-    const auto client_width = request.width;
-    const auto client_height = request.height;
-    const auto outer_x = static_cast<std::uint32_t>(request.x);
-    const auto outer_y = static_cast<std::uint32_t>(request.y);
     const bool unmapped = attributes->map_state == XCB_MAP_STATE_UNMAPPED;
-
-    if (managed) {
+    const auto u32 = [](int v) { return static_cast<std::uint32_t>(v); };
+    if (managed && moveresize) {
         const auto flags = static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
             XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
             XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT);
         xcb_ewmh_request_moveresize_window(&ewmh, screen_number, window, XCB_GRAVITY_NORTH_WEST,
-                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, flags, outer_x, outer_y,
-                                           static_cast<std::uint32_t>(client_width),
-                                           static_cast<std::uint32_t>(client_height));
-        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-        if (unmapped) xcb_map_window(c, window);
-        xcb_ewmh_request_change_active_window(&ewmh, screen_number, window, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-                                              XCB_CURRENT_TIME, XCB_NONE);
+                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, flags, u32(request.x),
+                                           u32(request.y), u32(request.width), u32(request.height));
     } else {
-        const std::uint32_t values[] = {outer_x, outer_y, static_cast<std::uint32_t>(client_width),
-                                        static_cast<std::uint32_t>(client_height), XCB_STACK_MODE_ABOVE};
+        // The manager (if any) reads a plain request by the client's gravity.
+        const client_request configure = managed ? configure_request_for(request, frame, hints) : request;
+        const std::uint32_t values[] = {u32(configure.x), u32(configure.y), u32(configure.width),
+                                        u32(configure.height)};
         xcb_configure_window(c, window,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                                 XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                                 XCB_CONFIG_WINDOW_HEIGHT,
                              values);
-        if (unmapped) xcb_map_window(c, window);
     }
+    if (unmapped) xcb_map_window(c, window);
+    if (managed) {
+        xcb_ewmh_request_change_active_window(&ewmh, screen_number, window, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                              XCB_CURRENT_TIME, XCB_NONE);
+    }
+    // Last, so that the manager's answer to it (a ConfigureNotify, even
+    // where it refuses to move the window) follows its handling of the rest.
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    const xcb_void_cookie_t last = xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     xcb_flush(c);
-    return placement{frame, {client_width, client_height}};
+    return placement{frame, shadow, {request.width, request.height}, last.sequence};
 }
 
 std::unique_ptr<x11_window_system> x11_window_system::connect(const char* display_name)
@@ -346,6 +462,7 @@ std::unique_ptr<x11_window_system> x11_window_system::connect(const char* displa
     x->wm_state = x->intern("WM_STATE");
     x->compound_text = x->intern("COMPOUND_TEXT");
     x->gtk_frame_extents = x->intern("_GTK_FRAME_EXTENTS");
+    x->win_layer = x->intern("_WIN_LAYER");
     return std::unique_ptr<x11_window_system>(new x11_window_system(std::move(x)));
 }
 
@@ -423,13 +540,19 @@ void x11_window_system::restore_window(window_handle handle)
 
     constexpr std::uint32_t iconic_state = 3;
     const auto states = x.net_wm_state(window);
-    const bool maximised = contains(states, atoms._NET_WM_STATE_MAXIMIZED_VERT) ||
-                           contains(states, atoms._NET_WM_STATE_MAXIMIZED_HORZ);
-    const bool full_screen = contains(states, atoms._NET_WM_STATE_FULLSCREEN);
+    // A state the manager does not list is one it neither set nor clears.
+    const bool maximised = (contains(states, atoms._NET_WM_STATE_MAXIMIZED_VERT) ||
+                            contains(states, atoms._NET_WM_STATE_MAXIMIZED_HORZ)) &&
+                           (x.supports(atoms._NET_WM_STATE_MAXIMIZED_VERT) ||
+                            x.supports(atoms._NET_WM_STATE_MAXIMIZED_HORZ));
+    const bool full_screen =
+        contains(states, atoms._NET_WM_STATE_FULLSCREEN) && x.supports(atoms._NET_WM_STATE_FULLSCREEN);
     const bool iconic = (!icccm_state.empty() && icccm_state[0] == iconic_state) ||
                         contains(states, atoms._NET_WM_STATE_HIDDEN) ||
                         attributes->map_state != XCB_MAP_STATE_VIEWABLE;
 
+    if (!full_screen && !maximised && !iconic) return;
+    const connection::watch watch(x, window);
     if (full_screen) {
         xcb_ewmh_request_change_wm_state(&x.ewmh, x.screen_number, window, XCB_EWMH_WM_STATE_REMOVE,
                                          atoms._NET_WM_STATE_FULLSCREEN, XCB_NONE,
@@ -447,19 +570,25 @@ void x11_window_system::restore_window(window_handle handle)
                                               XCB_NONE);
         xcb_map_window(x.c, window);
     }
-    if (!full_screen && !maximised && !iconic) return;
     xcb_flush(x.c);
 
-    x.wait_for(window, [&] {
+    const auto deadline = std::chrono::steady_clock::now() + restore_bound;
+    bool vanished = false;
+    const wait_end end = x.wait_for(window, [&] {
         const auto now =
             reply_to(xcb_get_window_attributes_reply, x.c, xcb_get_window_attributes_unchecked(x.c, window));
-        if (!now) return true;  // gone: nothing left to wait for
+        if (!now) return vanished = true;  // nothing left to wait for
         const auto s = x.net_wm_state(window);
         return now->map_state == XCB_MAP_STATE_VIEWABLE && !contains(s, atoms._NET_WM_STATE_HIDDEN) &&
                !contains(s, atoms._NET_WM_STATE_MAXIMIZED_VERT) &&
                !contains(s, atoms._NET_WM_STATE_MAXIMIZED_HORZ) &&
                !contains(s, atoms._NET_WM_STATE_FULLSCREEN);
     }, restore_bound);
+    if (end == wait_end::held && !vanished) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        x.wait_until_settled(window, settle_period, std::max(left, std::chrono::milliseconds{0}));
+    }
     x.discard_events();
 }
 
@@ -472,21 +601,58 @@ void x11_window_system::place_window(window_handle handle, int width, int height
     width = device_pixels(width, dpi);
     height = device_pixels(height, dpi);
     const bool managed = x.window_manager_running();
-    const std::optional<placement> sent = x.request_placement(window, width, height, managed);
-    if (sent && managed) {
-        // The manager may still be redrawing the frame (a window just restored
-        // from maximised gets its borders back). Once it has answered, place
-        // again if the frame the request assumed has changed since.
-        x.wait_for(window, [&] { return x.client_size(window) == sent->client_size; }, placement_bound);
-        if (x.frame_extents(window) != sent->frame) x.request_placement(window, width, height, managed);
+    const bool moveresize = managed && x.supports(x.ewmh._NET_MOVERESIZE_WINDOW);
+    const connection::watch watch(x, window);
+    std::optional<placement> sent = x.request_placement(window, width, height, managed, moveresize);
+    // With no manager, raising the window put it above ours too.
+    if (sent && !managed) keep_topmost_windows_above(handle);
+    const auto deadline = std::chrono::steady_clock::now() + placement_bound;
+    for (int round = 1; sent && managed; ++round) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const wait_end end = x.wait_for(window, [&] {
+            return x.client_size(window) == sent->client_size && x.margins(window) == std::pair{sent->frame, sent->shadow};
+        }, std::max(left, std::chrono::milliseconds{0}), sent->sequence);
+        if (end == wait_end::held || end == wait_end::gone || round == placement_rounds) break;
+        // The manager has answered (or the bound is up) with another size.
+        // Where the frame or the shadow changed under the request, ask again
+        // for them; otherwise the manager keeps the window where it is (a
+        // tiling manager, a panel at the corner, a screen too small), and
+        // there is nothing to wait for.
+        if (x.margins(window) == std::pair{sent->frame, sent->shadow}) break;
+        sent = x.request_placement(window, width, height, managed, moveresize);
     }
     x.discard_events();
 }
 
 void x11_window_system::set_topmost(window_handle handle, bool topmost)
 {
-    if (x_->broken()) return;
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
+    std::erase(topmost_, handle);
+    if (topmost) topmost_.push_back(handle);
     change_net_wm_state(handle, x_->ewmh._NET_WM_STATE_ABOVE, topmost);
+    if (topmost && !x_->window_manager_running()) keep_topmost_windows_above(no_window);
+}
+
+void x11_window_system::keep_topmost_windows_above(window_handle placed)
+{
+    connection& x = *x_;
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    for (window_handle window : topmost_) {
+        cookies.push_back(xcb_get_window_attributes_unchecked(x.c, static_cast<xcb_window_t>(window)));
+    }
+    std::vector<window_handle> still_there;
+    for (std::size_t i = 0; i < topmost_.size(); ++i) {
+        if (reply_to(xcb_get_window_attributes_reply, x.c, cookies[i])) still_there.push_back(topmost_[i]);
+    }
+    topmost_ = std::move(still_there);
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    for (window_handle window : topmost_) {
+        if (window != placed) {
+            xcb_configure_window(x.c, static_cast<xcb_window_t>(window), XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        }
+    }
+    xcb_flush(x.c);
 }
 
 void x11_window_system::hide_from_taskbar(window_handle handle)
@@ -510,10 +676,17 @@ void x11_window_system::change_net_wm_state(window_handle handle, std::uint32_t 
         return;
     }
 
-    if (withdrawn && attributes->map_state == XCB_MAP_STATE_UNMAPPED) {
+    const bool managed = x.window_manager_running();
+    if ((withdrawn && attributes->map_state == XCB_MAP_STATE_UNMAPPED) || !managed) {
         // Not yet managed: the window manager reads _NET_WM_STATE when the
         // window is first mapped, so edit the property itself, and finish
-        // with a round trip so whoever maps it next sees the change.
+        // with a round trip so whoever maps it next sees the change. A
+        // manager that does not know the state would leave it there for
+        // good, claiming what nobody does.
+        if (managed && !x.supports(state)) {
+            x.discard_events();
+            return;
+        }
         std::vector<xcb_atom_t> states = x.net_wm_state(window);
         std::erase(states, state);
         if (on) states.push_back(state);
@@ -523,6 +696,7 @@ void x11_window_system::change_net_wm_state(window_handle handle, std::uint32_t 
         xcb_ewmh_request_change_wm_state(&x.ewmh, x.screen_number, window,
                                          on ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, state,
                                          XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        if (state == x.ewmh._NET_WM_STATE_ABOVE && !on) x.leave_legacy_top_layer(window);
     }
     reply_to(xcb_get_input_focus_reply, x.c, xcb_get_input_focus(x.c));  // the round trip
     x.discard_events();

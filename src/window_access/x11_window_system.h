@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace quenlow {
 
@@ -41,6 +42,9 @@ public:
 private:
     // Adds or removes one _NET_WM_STATE entry of the program's own window.
     void change_net_wm_state(window_handle window, std::uint32_t state, bool on);
+    // With no window manager, restacks the windows set always-on-top above
+    // every other (but `placed`, already raised) and forgets vanished ones.
+    void keep_topmost_windows_above(window_handle placed);
     explicit x11_window_system(std::unique_ptr<connection> x);
     std::string title_of(window_handle window);
 
@@ -48,6 +52,8 @@ private:
     // Titles fetched for the walk under way (or the last one); a window not
     // in here is asked directly.
     std::unordered_map<window_handle, std::string> walk_titles_;
+    // Windows set always-on-top, oldest first.
+    std::vector<window_handle> topmost_;
 };
 
 }  // namespace quenlow

@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -39,8 +41,26 @@ bool window_manager_announced(const std::string& display)
     // openbox announces itself before it handles map requests; it publishes
     // its client list once it does.
     const auto check = root_property("_NET_SUPPORTING_WM_CHECK");
-    const auto clients = root_property("_NET_CLIENT_LIST");
-    return check && xcb_get_property_value_length(check.get()) == 4 && clients && clients->type != XCB_NONE;
+    return check && xcb_get_property_value_length(check.get()) == 4;
+}
+
+// The manager's command line, with its own configuration where the
+// distribution's default would start more than the manager (i3's bar).
+std::vector<std::string> manager_command(x_session::window_manager manager, const std::string& config_dir)
+{
+    switch (manager) {
+    case x_session::window_manager::openbox: return {"openbox", "--sm-disable"};
+    case x_session::window_manager::metacity: return {"metacity", "--sm-disable"};
+    case x_session::window_manager::awesome: return {"awesome"};
+    case x_session::window_manager::icewm: return {"icewm"};
+    case x_session::window_manager::i3: {
+        const std::string config = config_dir + "/i3.config";
+        std::ofstream(config) << "font pango:monospace 8\n";
+        return {"i3", "-c", config};
+    }
+    case x_session::window_manager::none: break;
+    }
+    return {};
 }
 
 // openbox announces itself before its event loop runs and drops the map
@@ -100,15 +120,24 @@ x_session::x_session(window_manager manager)
     }
     display_ = ":" + number.substr(0, number.find('\n'));
 
-    if (manager == window_manager::openbox) {
-        manager_ = std::make_unique<child_process>(std::vector<std::string>{"openbox", "--sm-disable"},
-                                                   std::vector<std::pair<std::string, std::string>>{
-                                                       {"DISPLAY", display_}});
+    if (manager != window_manager::none) {
+        char home[] = "/tmp/quenlow-wm-XXXXXX";
+        if (mkdtemp(home) == nullptr) {
+            stop_server();
+            throw std::runtime_error("no folder for the window manager's configuration");
+        }
+        config_dir_ = home;
+        const std::vector<std::string> command = manager_command(manager, config_dir_);
+        manager_ = std::make_unique<child_process>(
+            command, std::vector<std::pair<std::string, std::string>>{
+                         {"DISPLAY", display_}, {"HOME", config_dir_}, {"XDG_CONFIG_HOME", config_dir_},
+                         {"XDG_CACHE_HOME", config_dir_}, {"XDG_RUNTIME_DIR", config_dir_}});
         if (!eventually([&] { return window_manager_announced(display_); }, std::chrono::seconds(20)) ||
             !window_manager_maps_windows(display_)) {
             manager_.reset();
             stop_server();
-            throw std::runtime_error("openbox did not start on " + display_);
+            std::filesystem::remove_all(config_dir_);
+            throw std::runtime_error(command.front() + " did not start on " + display_);
         }
     }
 }
@@ -117,6 +146,7 @@ x_session::~x_session()
 {
     manager_.reset();
     stop_server();
+    if (!config_dir_.empty()) std::filesystem::remove_all(config_dir_);
 }
 
 void x_session::stop_server()

@@ -1,6 +1,6 @@
 #pragma once
 // A private X server (Xvfb, on a display number it picks itself) and,
-// when asked, an openbox window manager on it. Both end with the object.
+// when asked, a window manager on it. Both end with the object.
 
 #include "child_process.h"
 
@@ -12,7 +12,10 @@ namespace quenlow::testing {
 
 class x_session {
 public:
-    enum class window_manager { none, openbox };
+    // openbox and metacity stack (floating) managers; awesome, whose 4.3
+    // takes no _NET_MOVERESIZE_WINDOW, in its default floating layout;
+    // icewm, which also speaks the older GNOME hints; i3, a tiling one.
+    enum class window_manager { none, openbox, metacity, awesome, icewm, i3 };
 
     // Starts the server (and the manager, waiting until it has announced
     // itself). Throws std::runtime_error when either does not come up.
@@ -30,6 +33,7 @@ private:
     pid_t server_ = -1;
     std::unique_ptr<child_process> manager_;
     std::string display_;
+    std::string config_dir_;  // the manager's private configuration and home
 };
 
 }  // namespace quenlow::testing

@@ -81,6 +81,11 @@ xcb_window_t x_test_client::create(const test_window& wanted)
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 32,
                             4, wanted.gtk_frame_extents->data());
     }
+    if (wanted.undecorated) {
+        const std::uint32_t motif_hints[5] = {2, 0, 0, 0, 0};  // decorations given: none
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_MOTIF_WM_HINTS"), atom("_MOTIF_WM_HINTS"),
+                            32, 5, motif_hints);
+    }
     // Ask to be placed where the test says, not where the manager likes.
     std::array<std::uint32_t, 18> hints{};
     hints[0] = 1 | 2;  // USPosition | USSize
@@ -212,6 +217,15 @@ std::vector<xcb_window_t> x_test_client::stacking_top_first()
     auto list = cardinals(root_, "_NET_CLIENT_LIST_STACKING");
     std::reverse(list.begin(), list.end());
     return {list.begin(), list.end()};
+}
+
+std::vector<xcb_window_t> x_test_client::children_top_first()
+{
+    owned<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+    if (!tree) return {};
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    return {std::make_reverse_iterator(children + xcb_query_tree_children_length(tree.get())),
+            std::make_reverse_iterator(children)};
 }
 
 bool x_test_client::managed(xcb_window_t window)

@@ -28,6 +28,9 @@ struct test_window {
     std::string wm_name_type = "STRING";
     x_rect geometry{200, 150, 400, 300};
     std::optional<std::array<std::uint32_t, 4>> gtk_frame_extents;
+    // Asks the manager for no frame (_MOTIF_WM_HINTS), as a window that draws
+    // its own decorations does.
+    bool undecorated = false;
     // WM_NORMAL_HINTS: minimum size, base size and increments.
     std::optional<std::array<int, 6>> min_base_increment;
     bool map = true;
@@ -64,6 +67,9 @@ public:
     std::uint32_t icccm_state(xcb_window_t window);  // 0 withdrawn, 1 normal, 3 iconic
     std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
     std::vector<xcb_window_t> stacking_top_first();
+    // The root's children as the server stacks them, top first: the order
+    // with no manager to keep a list.
+    std::vector<xcb_window_t> children_top_first();
     bool managed(xcb_window_t window);
     // The managed window whose _NET_WM_NAME is `title`, or XCB_NONE.
     xcb_window_t find_managed(const std::string& title);

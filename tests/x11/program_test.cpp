@@ -9,6 +9,7 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quenlow {
@@ -26,7 +27,10 @@ constexpr char english_title[] = "Mobrell Quenlow - Ver.: 1.1.2";
 
 class RunningProgram : public ::testing::Test {
 protected:
-    RunningProgram() : client(session.display()) {}
+    explicit RunningProgram(x_session::window_manager manager = x_session::window_manager::openbox)
+        : session(manager), client(session.display())
+    {
+    }
 
     // With `elsewhere`, $DISPLAY names a server that is not there and the
     // program is sent to the test's server by -display.
@@ -119,6 +123,28 @@ TEST_F(RunningProgram, OnADesktopOf144DpiItsLayoutAndLimitScaleByOneAndAHalf)
         seen = client.visible_rect(window);
         return std::abs(seen.width - 495) <= 2 && std::abs(seen.height - 384) <= 2;
     })) << to_string(seen);
+}
+
+class RunningUnderMetacity : public RunningProgram {
+protected:
+    RunningUnderMetacity() : RunningProgram(x_session::window_manager::metacity) {}
+};
+
+TEST_F(RunningUnderMetacity, NeitherWindowOffersToBeMaximised)
+{
+    start();
+    click(218, 27);  // the logo
+    xcb_window_t about = XCB_NONE;
+    ASSERT_TRUE(eventually([&] { return (about = client.find_managed("About me")) != XCB_NONE; }));
+    const xcb_atom_t maximise_actions[] = {client.atom("_NET_WM_ACTION_MAXIMIZE_HORZ"),
+                                           client.atom("_NET_WM_ACTION_MAXIMIZE_VERT")};
+    for (const xcb_window_t shown : {window, about}) {
+        const auto actions = client.cardinals(shown, "_NET_WM_ALLOWED_ACTIONS");
+        EXPECT_FALSE(actions.empty());
+        for (const xcb_atom_t maximise : maximise_actions) {
+            EXPECT_EQ(std::count(actions.begin(), actions.end(), maximise), 0) << shown;
+        }
+    }
 }
 
 TEST_F(RunningProgram, ClosingTheWindowEndsTheProgram)

@@ -366,6 +366,25 @@ TEST_F(X11NoWindowManager, EveryPresetLandsExactlyAtTheOrigin)
     }
 }
 
+TEST_F(X11NoWindowManager, OwnAlwaysOnTopWindowStaysAboveThePlacedBrowserUntilCleared)
+{
+    const xcb_window_t own = client.create_titled("Own window", {700, 500, 300, 200});
+    backend->set_topmost(own, true);
+    const xcb_window_t browser = client.create_titled("Over - Netscape", {600, 400, 300, 200});
+    const auto above = [&](xcb_window_t upper, xcb_window_t lower) {
+        const auto order = client.children_top_first();
+        return std::find(order.begin(), order.end(), upper) < std::find(order.begin(), order.end(), lower);
+    };
+    resize_window_titled(*backend, "Over - Netscape", {640, 480});
+    ASSERT_TRUE(lands_at(browser, {0, 0, 640, 480}));
+    EXPECT_TRUE(eventually([&] { return above(own, browser); }));  // created below the browser
+
+    backend->set_topmost(own, false);
+    EXPECT_FALSE(client.has_state(own, "_NET_WM_STATE_ABOVE"));
+    resize_window_titled(*backend, "Over - Netscape", {800, 600});
+    EXPECT_TRUE(eventually([&] { return above(browser, own); }));
+}
+
 TEST_F(X11NoWindowManager, TopmostIsKeptForAManagerThatComesLater)
 {
     const xcb_window_t window = unmapped_own_window();
