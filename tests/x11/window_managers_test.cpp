@@ -81,7 +81,12 @@ private:
 
 class Manager : public ::testing::TestWithParam<manager> {
 protected:
-    Manager() : session(GetParam()), client(session.display()), backend(x11_window_system::connect(session.display().c_str())) {}
+    Manager()
+        : session(GetParam()),
+          client(session.display()),
+          backend(x11_window_system::connect(session.display().c_str()))
+    {
+    }
     void SetUp() override { ASSERT_NE(backend, nullptr); }
 
     ::testing::AssertionResult lands_at(xcb_window_t window, x_rect expected)
@@ -90,7 +95,8 @@ protected:
         if (eventually([&] { return (seen = client.visible_rect(window)) == expected; })) {
             return ::testing::AssertionSuccess();
         }
-        return ::testing::AssertionFailure() << "visible rect " << to_string(seen) << ", wanted " << to_string(expected);
+        return ::testing::AssertionFailure() << "visible rect " << to_string(seen) << ", wanted "
+                                             << to_string(expected);
     }
     // Like the program's own window: asks to be always on top before it is
     // first mapped.
