@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Renders the README's screenshots on a private Xvfb with openbox (needs the
-# built program, xvfb, openbox, xdotool and imagemagick).
+# Renders the README's screenshots on a private Xvfb with metacity, which
+# honours the program's request for no maximise box (needs the built
+# program, xvfb, metacity, xdotool, imagemagick and fonts-noto-cjk, the
+# font run.sh installs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=build/src/quenlow
@@ -11,9 +13,9 @@ xvfb=$!
 trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/displayfd" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/displayfd")"
-openbox --sm-disable >/dev/null 2>&1 &
+metacity --sm-disable >/dev/null 2>&1 &
 for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-sleep 1  # openbox drops map requests until its event loop runs
+sleep 1  # the manager may drop map requests until its event loop runs
 xmessage -title "Start page - Netscape" "a browser" >/dev/null 2>&1 &
 xmessage -title "Docs - Microsoft Internet Explorer" "another browser" >/dev/null 2>&1 &
 for _ in $(seq 100); do [ "$(xdotool search --name 'Netscape|Explorer' 2>/dev/null | wc -l)" -ge 2 ] && break; sleep 0.1; done
