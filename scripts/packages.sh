@@ -2,15 +2,18 @@
 # only those missing, quietly. Needs root or sudo the first time.
 
 # Building and running the program.
-QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libx11-dev
-  libxcb1-dev libxcb-ewmh-dev libfontconfig-dev libgl-dev)
+QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins qt6-wayland libx11-dev
+  libxcb1-dev libxcb-ewmh-dev libsystemd-dev libfontconfig-dev libgl-dev)
 # A font that shows the Chinese captions.
 QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
-# Every test tier: unit and GUI tests, a private X server with a window
-# manager, and the Windows backend cross-built and run under Wine.
-QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm x11-utils x11-xserver-utils xdotool
+# Every test tier: unit and GUI tests, a private X server with window
+# managers, the Windows backend cross-built and run under Wine, and a
+# headless KWin with XWayland on a private session bus.
+QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm
+  x11-utils x11-xserver-utils xdotool
   g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream dpkg-dev
-  clang-14 libclang-rt-14-dev)
+  clang-14 libclang-rt-14-dev
+  kwin-wayland xwayland dbus-daemon)
 
 # Prints the packages of "$@" that are not installed.
 quenlow_missing_packages() {

@@ -5,6 +5,9 @@
 #ifdef QUENLOW_HAVE_X11
 #include "x11_window_system.h"
 #endif
+#ifdef QUENLOW_HAVE_KWIN
+#include "kwin_window_system.h"
+#endif
 #ifdef _WIN32
 #include "win32_window_system.h"
 #endif
@@ -17,6 +20,11 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 #ifdef QUENLOW_HAVE_X11
     if (platform_name == "xcb") {
         if (auto x11 = x11_window_system::connect(x11_display.empty() ? nullptr : x11_display.c_str())) return x11;
+    }
+#endif
+#ifdef QUENLOW_HAVE_KWIN
+    if (platform_name == "wayland") {
+        if (auto kwin = kwin_window_system::connect()) return kwin;
     }
 #endif
 #ifdef _WIN32

@@ -11,7 +11,7 @@ if(QUENLOW_CLANGXX)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
 endif()
-foreach(target fast_button language title_filter x11_title xft_dpi x11_placement)
+foreach(target fast_button language title_filter x11_title xft_dpi x11_placement kwin_report)
   add_test(NAME fuzz.${target}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/run_fuzzer.sh ${fuzz_build_dir}/${target}_fuzzer
             ${CMAKE_CURRENT_LIST_DIR}/corpus/${target} 200000)

@@ -1,0 +1,190 @@
+#include "kwin_scripts.h"
+
+namespace quenlow {
+
+namespace {
+
+// A JavaScript string literal of `text`, which may hold anything.
+std::string js_string(std::string_view text)
+{
+    std::string literal = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            literal += '\\';
+            literal += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char hex[] = "0123456789abcdef";
+            literal += "\\u00";
+            literal += hex[byte >> 4];
+            literal += hex[byte & 0xF];
+        } else {
+            literal += c;
+        }
+    }
+    return literal + "\"";
+}
+
+// The common frame: the window list of either Plasma, a lookup by id, and
+// report(text), which the body calls once it is done (a script error
+// reports "").
+std::string wrapped(const kwin_report_address& to, const std::string& body)
+{
+    return "(function () {\n"
+           "var report = function (text) {\n"
+           "  callDBus(" + js_string(to.service) + ", " + js_string(kwin_report_path) + ", " +
+           js_string(kwin_report_interface) + ", " + js_string(kwin_report_method) + ", " + js_string(to.token) +
+           ", text);\n"
+           "};\n"
+           "try {\n"
+           "  var windows = typeof workspace.windowList === \"function\" ? workspace.windowList()\n"
+           "                                                          : workspace.clientList();\n"
+           "  var byId = function (id) {\n"
+           "    for (var i = 0; i < windows.length; ++i)\n"
+           "      if (String(windows[i].internalId) === id) return windows[i];\n"
+           "    return null;\n"
+           "  };\n" +
+           body +
+           "} catch (e) {\n"
+           "  report(\"\");\n"
+           "}\n"
+           "})();\n";
+}
+
+int hex_value(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string percent_decoded(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = hex_value(text[i + 1]);
+            const int low = hex_value(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                decoded += static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        decoded += text[i];
+    }
+    return decoded;
+}
+
+}  // namespace
+
+std::string kwin_list_script(const kwin_report_address& to)
+{
+    return wrapped(to,
+                   "  var order = workspace.stackingOrder || windows;\n"
+                   "  var result = \"\";\n"
+                   "  for (var i = order.length - 1; i >= 0; --i) {\n"
+                   "    var w = order[i];\n"
+                   "    if (!w || !w.normalWindow) continue;\n"
+                   "    result += String(w.internalId) + \"\\t\" + encodeURIComponent(w.caption) + \"\\n\";\n"
+                   "  }\n"
+                   "  report(result);\n");
+}
+
+std::string kwin_restore_script(const kwin_report_address& to, std::string_view id)
+{
+    return wrapped(to, "  var w = byId(" + js_string(id) + ");\n" +
+                           R"(  if (!w) {
+    report("");
+  } else {
+    var changed = w.fullScreen || w.minimized;
+    if (w.fullScreen) w.fullScreen = false;
+    if (w.minimized) w.minimized = false;
+    var before = w.frameGeometry;
+    w.setMaximize(false, false);
+    var after = w.frameGeometry;
+    changed = changed || before.width !== after.width || before.height !== after.height;
+    report(changed ? "restored" : "normal");
+  }
+)");
+}
+
+std::string kwin_place_script(const kwin_report_address& to, std::string_view id, int width, int height,
+                              int settle_ms)
+{
+    return wrapped(to, "  var w = byId(" + js_string(id) + ");\n  var target = {x: 0, y: 0, width: " +
+                           std::to_string(width) + ", height: " + std::to_string(height) +
+                           "};\n  var settle = " + std::to_string(settle_ms) + ";\n" +
+                           R"(  var placed = function () {
+    var g = w.frameGeometry;
+    return g.x === target.x && g.y === target.y && g.width === target.width && g.height === target.height;
+  };
+  var place = function () { if (!placed()) w.frameGeometry = target; };
+  if (!w) {
+    report("");
+  } else {
+    place();
+    if (typeof workspace.raiseWindow === "function") workspace.raiseWindow(w);
+    if ("activeWindow" in workspace) workspace.activeWindow = w;
+    else workspace.activeClient = w;
+    if (settle <= 0) {
+      report("ok");
+    } else {
+      // A window shown for the first time is placed by KWin once more.
+      w.frameGeometryChanged.connect(place);
+      var timer = new QTimer();
+      timer.singleShot = true;
+      timer.timeout.connect(function () {
+        w.frameGeometryChanged.disconnect(place);
+        report(placed() ? "ok" : "moved");
+      });
+      timer.start(settle);
+    }
+  }
+)");
+}
+
+std::string kwin_own_windows_script(const kwin_report_address& to, std::int64_t pid)
+{
+    return wrapped(to, "  var pid = " + std::to_string(pid) + ";\n" +
+                           R"(  var result = "";
+  for (var i = 0; i < windows.length; ++i) {
+    if (windows[i].pid === pid && !windows[i].popupWindow) result += String(windows[i].internalId) + "\n";
+  }
+  report(result);
+)");
+}
+
+std::string kwin_keep_above_script(const kwin_report_address& to, std::string_view id, bool above)
+{
+    return wrapped(to, "  var w = byId(" + js_string(id) + ");\n" +
+                           "  if (w) w.keepAbove = " + (above ? "true" : "false") + ";\n" +
+                           "  report(w ? \"ok\" : \"\");\n");
+}
+
+std::vector<std::string> report_lines(std::string_view report)
+{
+    std::vector<std::string> lines;
+    while (!report.empty()) {
+        const auto end = report.find('\n');
+        const std::string_view line = report.substr(0, end);
+        if (!line.empty()) lines.emplace_back(line);
+        report = end == std::string_view::npos ? std::string_view{} : report.substr(end + 1);
+    }
+    return lines;
+}
+
+std::vector<kwin_window> parse_kwin_window_list(std::string_view report)
+{
+    std::vector<kwin_window> windows;
+    for (const std::string& line : report_lines(report)) {
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos || tab == 0) continue;
+        windows.push_back({line.substr(0, tab), percent_decoded(std::string_view(line).substr(tab + 1))});
+    }
+    return windows;
+}
+
+}  // namespace quenlow

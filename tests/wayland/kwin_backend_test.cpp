@@ -1,0 +1,238 @@
+// The KWin backend inside a headless KWin (run by run_under_kwin.sh):
+// native Wayland and XWayland windows listed, found, restored and placed,
+// read back from KWin's own window information; the program's own window
+// kept above; a script that never reports; and the program itself started
+// on Wayland.
+#include "browser_list.h"
+#include "child_process.h"
+#include "eventually.h"
+#include "kwin_script_runner.h"
+#include "kwin_window_system.h"
+#include "resize_command.h"
+
+#include <gtest/gtest.h>
+
+#include <systemd/sd-bus.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quenlow {
+namespace {
+
+using testing::child_process;
+using testing::eventually;
+
+// What KWin itself says of a window, asked over D-Bus, not through the backend.
+struct kwin_info {
+    double x = -1, y = -1, width = 0, height = 0;
+    bool keep_above = false, minimized = false, maximized = false;
+};
+
+std::optional<kwin_info> window_info(const std::string& uuid)
+{
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0) return std::nullopt;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    std::optional<kwin_info> info;
+    if (sd_bus_call_method(bus, "org.kde.KWin", "/KWin", "org.kde.KWin", "getWindowInfo", &error, &reply, "s",
+                           uuid.c_str()) >= 0 &&
+        sd_bus_message_enter_container(reply, 'a', "{sv}") > 0) {
+        info.emplace();
+        while (sd_bus_message_enter_container(reply, 'e', "sv") > 0) {
+            const char* key = nullptr;
+            const char* contents = nullptr;
+            sd_bus_message_read(reply, "s", &key);
+            sd_bus_message_peek_type(reply, nullptr, &contents);
+            const std::string name = key ? key : "";
+            if (contents && std::string(contents) == "d") {
+                double value = 0;
+                sd_bus_message_read(reply, "v", "d", &value);
+                if (name == "x") info->x = value;
+                if (name == "y") info->y = value;
+                if (name == "width") info->width = value;
+                if (name == "height") info->height = value;
+            } else if (contents && std::string(contents) == "b") {
+                int value = 0;
+                sd_bus_message_read(reply, "v", "b", &value);
+                if (name == "keepAbove") info->keep_above = value;
+                if (name == "minimized") info->minimized = value;
+            } else if (contents && std::string(contents) == "i") {
+                std::int32_t value = 0;
+                sd_bus_message_read(reply, "v", "i", &value);
+                if (name == "maximizeHorizontal" || name == "maximizeVertical") info->maximized |= value != 0;
+            } else {
+                sd_bus_message_skip(reply, "v");
+            }
+            sd_bus_message_exit_container(reply);
+        }
+    }
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&error);
+    sd_bus_flush_close_unref(bus);
+    return info;
+}
+
+// KWin's id of the window with that caption, listed by a script of our own.
+std::string uuid_of(const std::string& caption)
+{
+    static const auto runner = kwin_script_runner::connect();
+    if (!runner) return {};
+    const auto report = runner->run([](const kwin_report_address& to) { return kwin_list_script(to); });
+    for (const kwin_window& w : parse_kwin_window_list(report.value_or(""))) {
+        if (w.caption == caption) return w.id;
+    }
+    return {};
+}
+
+std::unique_ptr<child_process> wayland_window(const std::string& title, const std::string& how = "")
+{
+    std::vector<std::string> argv{WAYLAND_TEST_WINDOW, title};
+    if (!how.empty()) argv.push_back(how);
+    return std::make_unique<child_process>(argv, std::vector<std::pair<std::string, std::string>>{
+                                                     {"QT_QPA_PLATFORM", "wayland"}});
+}
+
+class KWinDesktop : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(backend, nullptr) << "no KWin on the session bus"; }
+    std::vector<std::string> browser_titles()
+    {
+        struct sink final : window_list_sink {
+            void clear() override { items.clear(); }
+            void add_item(const std::string& title) override { items.push_back(title); }
+            std::string item(std::size_t i) const override { return i < items.size() ? items[i] : ""; }
+            void set_text(const std::string&) override {}
+            std::vector<std::string> items;
+        } list;
+        refresh_browser_list(*backend, list);
+        return list.items;
+    }
+    bool listed(const std::string& title)
+    {
+        const auto titles = browser_titles();
+        return std::find(titles.begin(), titles.end(), title) != titles.end();
+    }
+    ::testing::AssertionResult placed_at_800_by_600(const std::string& caption)
+    {
+        std::optional<kwin_info> info;
+        if (eventually([&] {
+                info = window_info(uuid_of(caption));
+                return info && info->x == 0 && info->y == 0 && info->width == 800 && info->height == 600 &&
+                       !info->minimized && !info->maximized;
+            })) {
+            return ::testing::AssertionSuccess();
+        }
+        if (!info) return ::testing::AssertionFailure() << caption << ": KWin knows no such window";
+        return ::testing::AssertionFailure() << caption << " at " << info->x << "," << info->y << " " << info->width
+                                             << "x" << info->height << (info->minimized ? " minimised" : "")
+                                             << (info->maximized ? " maximised" : "");
+    }
+
+    std::unique_ptr<kwin_window_system> backend = kwin_window_system::connect();
+};
+
+TEST_F(KWinDesktop, ListsNativeAndXWaylandWindowsAndFindsExactTitles)
+{
+    const auto native = wayland_window("Native page - Netscape");
+    const child_process xwayland({"xmessage", "-title", "XWayland page - Netscape", "a browser"});
+    const auto other = wayland_window("Not a browser");
+    ASSERT_TRUE(eventually([&] { return listed("Native page - Netscape") && listed("XWayland page - Netscape"); },
+                           std::chrono::seconds(20)));
+    EXPECT_FALSE(listed("Not a browser"));
+    EXPECT_NE(backend->find_window("XWayland page - Netscape"), no_window);
+    EXPECT_EQ(backend->find_window("xwayland page - netscape"), no_window);
+    EXPECT_EQ(backend->find_window("XWayland page"), no_window);
+}
+
+TEST_F(KWinDesktop, MaximisedAndMinimisedWindowsAreRestoredThenPlaced)
+{
+    const auto maximised = wayland_window("Maximised - Netscape", "--maximised");
+    const auto minimised = wayland_window("Minimised - Netscape", "--minimised");
+    const child_process xwayland({"xmessage", "-title", "Old - Microsoft Internet Explorer", "a browser"});
+    // The clients ask for their state once shown; wait until KWin has it.
+    ASSERT_TRUE(eventually([&] {
+        const auto big = window_info(uuid_of("Maximised - Netscape"));
+        const auto small = window_info(uuid_of("Minimised - Netscape"));
+        return big && big->maximized && small && small->minimized;
+    }, std::chrono::seconds(20)));
+    for (const std::string title :
+         {"Maximised - Netscape", "Minimised - Netscape", "Old - Microsoft Internet Explorer"}) {
+        ASSERT_TRUE(eventually([&] { return listed(title); }, std::chrono::seconds(20))) << title;
+        EXPECT_NE(resize_window_titled(*backend, title, {800, 600}), no_window) << title;
+        EXPECT_TRUE(placed_at_800_by_600(title));
+    }
+}
+
+TEST_F(KWinDesktop, AStaleHandleOrAScriptThatNeverReportsChangesNothing)
+{
+    const auto stays = wayland_window("Stays - Netscape");
+    auto closing = wayland_window("Closing - Netscape");
+    ASSERT_TRUE(eventually([&] { return listed("Closing - Netscape") && listed("Stays - Netscape"); },
+                           std::chrono::seconds(20)));
+    const window_handle stale = backend->find_window("Closing - Netscape");
+    closing.reset();
+    ASSERT_TRUE(eventually([&] { return !listed("Closing - Netscape"); }));
+    backend->restore_window(stale);
+    backend->place_window(stale, 800, 600);
+    EXPECT_EQ(resize_window_titled(*backend, "Closing - Netscape", {800, 600}), no_window);
+
+    const auto runner = kwin_script_runner::connect();
+    ASSERT_NE(runner, nullptr);
+    EXPECT_FALSE(runner->run([](const kwin_report_address&) { return std::string("this is not ( JavaScript"); }));
+    EXPECT_FALSE(runner->run([](const kwin_report_address&) { return std::string("var quiet = 1;"); }));
+    EXPECT_TRUE(listed("Stays - Netscape"));  // and the next script runs as before
+}
+
+TEST_F(KWinDesktop, OwnWindowIsKeptAboveFromItsFirstShowUntilCleared)
+{
+    constexpr window_handle own_handle = 0x4201;  // what a toolkit would hand over
+    backend->set_topmost(own_handle, true);       // before the window is shown
+    QWidget own;
+    own.setWindowTitle(QStringLiteral("Own window"));
+    own.resize(300, 200);
+    own.show();
+    const auto keeps_above = [&](bool wanted) {
+        return eventually([&] {
+            QApplication::processEvents();
+            const auto info = window_info(uuid_of("Own window"));
+            return info && info->keep_above == wanted;
+        });
+    };
+    EXPECT_TRUE(keeps_above(true));
+    backend->set_topmost(own_handle, false);
+    EXPECT_TRUE(keeps_above(false));
+    backend->set_topmost(own_handle, true);
+    EXPECT_TRUE(keeps_above(true));
+}
+
+TEST_F(KWinDesktop, TheProgramRunsOnWaylandThroughKWin)
+{
+    QTemporaryDir config;
+    const child_process program({QUENLOW_PROGRAM}, {{"QT_QPA_PLATFORM", "wayland"},
+                                                     {"XDG_CONFIG_HOME", config.path().toStdString()}});
+    // Only a program on the KWin backend keeps its window above from the start.
+    EXPECT_TRUE(eventually([&] {
+        const auto info = window_info(uuid_of("Mobrell Quenlow - Ver.: 1.1.2"));
+        return info && info->keep_above;
+    }, std::chrono::seconds(20)));
+}
+
+}  // namespace
+}  // namespace quenlow
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "wayland");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
