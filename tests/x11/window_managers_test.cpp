@@ -4,6 +4,7 @@
 // and a client-side-decorated window whose shadow comes back only after it
 // is restored.
 #include "eventually.h"
+#include "lands_at.h"
 #include "resize_command.h"
 #include "x11_window_system.h"
 #include "x_session.h"
@@ -91,12 +92,7 @@ protected:
 
     ::testing::AssertionResult lands_at(xcb_window_t window, x_rect expected)
     {
-        x_rect seen;
-        if (eventually([&] { return (seen = client.visible_rect(window)) == expected; })) {
-            return ::testing::AssertionSuccess();
-        }
-        return ::testing::AssertionFailure() << "visible rect " << to_string(seen) << ", wanted "
-                                             << to_string(expected);
+        return testing::lands_at(client, window, expected);
     }
     // Like the program's own window: asks to be always on top before it is
     // first mapped.

@@ -4,6 +4,7 @@
 #include "browser_list.h"
 #include "child_process.h"
 #include "eventually.h"
+#include "lands_at.h"
 #include "resize_command.h"
 #include "x11_window_system.h"
 #include "x_session.h"
@@ -60,15 +61,9 @@ protected:
         wanted.map = false;
         return client.create(wanted);
     }
-    // Waits until the window's visible rectangle is `expected`.
     ::testing::AssertionResult lands_at(xcb_window_t window, x_rect expected)
     {
-        x_rect seen;
-        if (eventually([&] { return (seen = client.visible_rect(window)) == expected; })) {
-            return ::testing::AssertionSuccess();
-        }
-        return ::testing::AssertionFailure() << "visible rect " << to_string(seen) << ", wanted "
-                                             << to_string(expected);
+        return testing::lands_at(client, window, expected);
     }
 
     x_session session;

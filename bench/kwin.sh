@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Refresh and Change Size on Plasma's Wayland session: inside a headless
+# KWin (tests/wayland/run_under_kwin.sh), with 20 native Wayland and 20
+# XWayland windows open, every fourth titled like a browser. Prints the
+# report and writes it to bench/results-kwin.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" kwin-wayland xwayland dbus-daemon x11-utils
+quenlow_build build
+rounds=${QUENLOW_BENCH_ROUNDS:-100}
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+tests/wayland/run_under_kwin.sh bash -c '
+  set -euo pipefail
+  pids=()
+  for i in $(seq 20); do
+    title="Page $i"; [ $((i % 4)) -eq 0 ] && title="Page $i - Netscape"
+    QT_QPA_PLATFORM=wayland build/tests/wayland_test_window "$title" & pids+=($!)
+    xmessage -title "Old $title" "$title" >/dev/null 2>&1 & pids+=($!)
+  done
+  sleep 3  # the windows map; this is set-up, not what is timed
+  build/bench/bench_kwin "Page 20 - Netscape" '"$rounds"'
+  kill "${pids[@]}"
+' | tee "$out"
+{
+  echo "# Refresh and Change Size under KWin"
+  echo
+  echo "Measured by \`bench/kwin.sh\` on $(date -u +%Y-%m-%d): headless KWin $(dpkg-query -W -f='${Version}' kwin-wayland),"
+  echo "40 windows (20 native Wayland, 20 XWayland, 10 titled like a browser), $rounds rounds each."
+  echo
+  sed 's/^/- /' "$out"
+} > bench/results-kwin.md
