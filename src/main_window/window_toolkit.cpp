@@ -42,6 +42,7 @@ option_button::option_button(QWidget* parent) : QRadioButton(parent)
 void option_button::mouseReleaseEvent(QMouseEvent* event)
 {
     QRadioButton::mouseReleaseEvent(event);  // a left click selects the option first
+    if (!rect().contains(event->position().toPoint())) return;
     int button = 0;
     switch (event->button()) {
     case Qt::LeftButton: button = 1; break;
@@ -78,6 +79,21 @@ void list_box::set_text(const QString& text)
         }
     }
     clearSelection();
+}
+
+void list_box::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) QListWidget::mousePressEvent(event);
+}
+
+void list_box::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::LeftButton) QListWidget::mouseMoveEvent(event);
+}
+
+void list_box::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) QListWidget::mouseDoubleClickEvent(event);
 }
 
 void list_box::mouseReleaseEvent(QMouseEvent* event)

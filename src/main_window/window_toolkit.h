@@ -46,6 +46,8 @@ public:
 
 signals:
     void clicked_selected();
+    // A mouse button released over the option; a press that is released
+    // elsewhere (a cancelled click) is no mouse-up of this option.
     void mouse_up(int button, int shift, int x, int y);
 
 protected:
@@ -64,6 +66,11 @@ signals:
     void picked();
 
 protected:
+    // As in Windows' own list box, only the left button selects an entry:
+    // a right or middle click leaves the selection, and so the pick, alone.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };

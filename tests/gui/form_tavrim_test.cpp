@@ -93,7 +93,7 @@ private slots:
     void storedFastButtonTextIsNormalised();
     void startUpResizesNothingEvenInFastMode();
     void leftReleaseOnEachOptionAppliesInFastMode();
-    void rightReleaseAndKeyboardNeverResize();
+    void rightReleaseCancelledClickAndKeyboardNeverResize();
     void nothingButChangeSizeResizesWhenFastModeIsOff();
     void listPicksByMouseAndKeyboardApplyInFastMode();
     void changeSizeWithoutASelectionDoesNothing();
@@ -184,12 +184,16 @@ void FormTavrimTest::leftReleaseOnEachOptionAppliesInFastMode()
     QCOMPARE(t.desktop.geometry(browser), (rect{0, 0, 640, 480}));
 }
 
-void FormTavrimTest::rightReleaseAndKeyboardNeverResize()
+void FormTavrimTest::rightReleaseCancelledClickAndKeyboardNeverResize()
 {
     main_window_under_test t({{fast_button_key, QStringLiteral("1")}});
     t.show();
     QTest::mouseClick(t.find<option_button>("Op_1024"), Qt::RightButton);
     QTest::mouseClick(t.find<option_button>("Op_800"), Qt::MiddleButton);
+    auto* cancelled = t.find<option_button>("Op_1280");
+    QTest::mousePress(cancelled, Qt::LeftButton);
+    QTest::mouseRelease(cancelled, Qt::LeftButton, {}, QPoint(cancelled->width() + 40, cancelled->height() / 2));
+    QVERIFY(t.places().empty());
     auto* option = t.find<option_button>("Op_640");
     option->setFocus();
     QTest::keyClick(option, Qt::Key_Down);
@@ -223,6 +227,16 @@ void FormTavrimTest::listPicksByMouseAndKeyboardApplyInFastMode()
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(t.places().back(), t.place_of(t.handles[2], 640, 480));
     QCOMPARE(list->toolTip(), QStringLiteral("News - Microsoft Internet Explorer"));
+
+    // A right or middle click moves neither the selection nor the pick.
+    for (const Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(list->viewport(), other, {}, list->visualItemRect(list->item(1)).center());
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(list->toolTip(), QStringLiteral("News - Microsoft Internet Explorer"));
+    }
+    QCOMPARE(t.places().size(), std::size_t(2));
+    QTest::mouseClick(t.find<QPushButton>("Com_Manual"), Qt::LeftButton);
+    QCOMPARE(t.places().back(), t.place_of(t.handles[2], 640, 480));
 }
 
 void FormTavrimTest::changeSizeWithoutASelectionDoesNothing()
