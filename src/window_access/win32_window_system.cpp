@@ -43,12 +43,12 @@ screen_rect visible_bounds(HWND hwnd, const RECT& window)
     return {window.left, window.top, window.right, window.bottom};
 }
 
-// The effective DPI of the monitor the window is on: the scale at which a
-// browser there draws its pages, whether it is DPI-aware (then it equals
-// GetDpiForWindow) or left to Windows to stretch (then GetDpiForWindow says
-// 96 although the page is drawn larger). Looked up at run time, since
-// shcore.dll came with Windows 8.1; before it, the system DPI.
-double monitor_dpi(HWND hwnd)
+// The effective DPI of a monitor: the scale at which a browser there draws
+// its pages, whether it is DPI-aware (then it equals GetDpiForWindow) or
+// left to Windows to stretch (then GetDpiForWindow says 96 although the
+// page is drawn larger). Looked up at run time, since shcore.dll came with
+// Windows 8.1; before it, the system DPI.
+double monitor_dpi(HMONITOR monitor)
 {
     using get_dpi_for_monitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const auto get_dpi = [] {
@@ -59,15 +59,18 @@ double monitor_dpi(HWND hwnd)
     }();
     constexpr int effective_dpi = 0;  // MDT_EFFECTIVE_DPI
     UINT x = 0, y = 0;
-    if (get_dpi && SUCCEEDED(get_dpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), effective_dpi, &x, &y)) &&
-        y > 0) {
-        return y;
-    }
+    if (get_dpi && SUCCEEDED(get_dpi(monitor, effective_dpi, &x, &y)) && y > 0) return y;
     const HDC screen = GetDC(nullptr);
     const int system_dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen) ReleaseDC(nullptr, screen);
     return system_dpi > 0 ? system_dpi : reference_dpi;
 }
+
+// Calls that change another thread's window wait until that thread has
+// handled them, and a browser that has stopped answering would hold this
+// program for good: those are posted instead. Our own windows answer at
+// once.
+bool of_another_thread(HWND hwnd) { return GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId(); }
 
 }  // namespace
 
@@ -108,26 +111,41 @@ window_handle win32_window_system::find_window(std::string_view title)
     return found;
 }
 
-void win32_window_system::restore_window(window_handle window) { ShowWindow(to_hwnd(window), SW_RESTORE); }
+void win32_window_system::restore_window(window_handle window)
+{
+    const HWND hwnd = to_hwnd(window);
+    if (!of_another_thread(hwnd)) {
+        ShowWindow(hwnd, SW_RESTORE);
+        return;
+    }
+    if (!ShowWindowAsync(hwnd, SW_RESTORE) || IsHungAppWindow(hwnd)) return;
+    // Give a browser that answers a moment to leave the state, so that its
+    // frame is measured as it is when it is placed; the state bits are read
+    // without asking the window anything.
+    const ULONGLONG deadline = GetTickCount64() + 500;
+    while (IsWindow(hwnd) && (IsIconic(hwnd) || IsZoomed(hwnd)) && GetTickCount64() < deadline) Sleep(5);
+}
 
 void win32_window_system::place_window(window_handle window, int width, int height)
 {
     const HWND hwnd = to_hwnd(window);
     if (!IsWindow(hwnd)) return;
+    const UINT posted = of_another_thread(hwnd) ? SWP_ASYNCWINDOWPOS : 0;
     // A DPI-aware window that moves to a monitor of another scale resizes
-    // itself there (WM_DPICHANGED). So it moves first, and its size is
-    // worked out afterwards for the monitor it has landed on.
-    if (MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST) != MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)) {
-        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // itself there (WM_DPICHANGED). So it moves first, and is sized after,
+    // for the monitor at the corner, where it lands.
+    const HMONITOR destination = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST) != destination) {
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | posted);
     }
-    const double dpi = monitor_dpi(hwnd);
+    const double dpi = monitor_dpi(destination);
     RECT rect{};
     if (!GetWindowRect(hwnd, &rect)) return;  // the window is gone
     // The invisible borders are device pixels already: only the preset scales.
     const window_request request =
         compensated_request({rect.left, rect.top, rect.right, rect.bottom}, visible_bounds(hwnd, rect),
                             device_pixels(width, dpi), device_pixels(height, dpi));
-    SetWindowPos(hwnd, HWND_TOP, request.x, request.y, request.width, request.height, SWP_SHOWWINDOW);
+    SetWindowPos(hwnd, HWND_TOP, request.x, request.y, request.width, request.height, SWP_SHOWWINDOW | posted);
 }
 
 void win32_window_system::set_topmost(window_handle window, bool topmost)

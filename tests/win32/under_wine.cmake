@@ -22,7 +22,9 @@ add_test(NAME win32_wine_prefix COMMAND ${wine_runner} --prepare)
 set_tests_properties(win32_wine_prefix PROPERTIES LABELS win32 FIXTURES_SETUP wine_prefix
   RESOURCE_LOCK wine TIMEOUT 600 ENVIRONMENT "${wine_environment}")
 
-# One CTest case per test of the source file, so each reports on its own.
+# One CTest case per test of the source file, so each reports on its own;
+# a test added to it reconfigures the build.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp)
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp win32_cases REGEX "^TEST(_F)?\\(")
 foreach(line IN LISTS win32_cases)
   string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")

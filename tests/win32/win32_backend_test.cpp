@@ -258,6 +258,34 @@ TEST_F(Win32Desktop, WindowOfAnotherProcessIsListedAndPlaced)
     CloseHandle(process.hProcess);
 }
 
+// A browser (another process) whose thread has stopped taking messages:
+// Change Size returns at once all the same, and the window takes the
+// request when it answers again.
+TEST_F(Win32Desktop, ABrowserThatStopsAnsweringNeverHoldsTheCommand)
+{
+    const wchar_t* wake_name = L"QuenlowTestWakeTheBrowser";
+    HANDLE wake = CreateEventW(nullptr, TRUE, FALSE, wake_name);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --hung-window \"[hung] Page - Netscape\" " + wake_name;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    window_handle found = no_window;
+    ASSERT_TRUE(eventually([&] { return (found = backend.find_window("[hung] Page - Netscape")) != no_window; }));
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(found));
+    EXPECT_EQ(resize_window_titled(backend, "[hung] Page - Netscape", {800, 600}), found);
+    SetEvent(wake);  // reached only if the command returned
+    EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(wake);
+}
+
 int system_dpi()
 {
     const HDC screen = GetDC(nullptr);
@@ -317,6 +345,22 @@ TEST(VersionRecord, ReadsBackAsTheBuildVersion)
                   std::to_string(build_info::version_revision));
 }
 
+// Opens a maximised window, then takes no message until the named event is
+// set: a browser that has stopped answering for a while.
+int hung_window(const std::string& title, const std::string& wake_name)
+{
+    open_window(title, SW_SHOWMAXIMIZED);
+    HANDLE wake = OpenEventW(SYNCHRONIZE, FALSE, wide(wake_name).c_str());
+    if (!wake) return 1;
+    WaitForSingleObject(wake, INFINITE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
 int host_window(const std::string& title)
 {
     open_window(title);
@@ -334,6 +378,7 @@ int host_window(const std::string& title)
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--host-window") return quenlow::host_window(argv[2]);
+    if (argc == 4 && std::string(argv[1]) == "--hung-window") return quenlow::hung_window(argv[2], argv[3]);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
