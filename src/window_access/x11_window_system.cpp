@@ -314,11 +314,11 @@ void x11_window_system::change_net_wm_state(window_handle handle, std::uint32_t 
 
     const bool managed = x.window_manager_running();
     if ((withdrawn && attributes->map_state == XCB_MAP_STATE_UNMAPPED) || !managed) {
-        // Not yet managed: the window manager reads _NET_WM_STATE when the
-        // window is first mapped, so edit the property itself, and finish
-        // with a round trip so whoever maps it next sees the change. A
-        // manager that does not know the state would leave it there for
-        // good, claiming what nobody does.
+        // Not managed yet, or no manager runs: a window manager reads
+        // _NET_WM_STATE when it first manages the window, so edit the
+        // property itself, and finish with a round trip so whoever maps it
+        // next sees the change. A manager that does not know the state
+        // would leave it there for good, claiming what nobody does.
         if (managed && !x.supports(state)) {
             x.discard_events();
             return;
