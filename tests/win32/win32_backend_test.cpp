@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -231,31 +232,51 @@ TEST_F(Win32Desktop, VanishedWindowEndsTheCommandQuietly)
     EXPECT_EQ(read_window_title(backend, stale), "");
 }
 
+// This test program started again with `arguments` (one of the modes in
+// main), as the browser of another process; ended with the object.
+class browser_process {
+public:
+    explicit browser_process(const std::wstring& arguments)
+    {
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring command = L"\"" + std::wstring(self) + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &process_);
+    }
+    ~browser_process()
+    {
+        if (!started_) return;
+        TerminateProcess(process_.hProcess, 0);
+        WaitForSingleObject(process_.hProcess, 5000);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    browser_process(const browser_process&) = delete;
+    browser_process& operator=(const browser_process&) = delete;
+    bool started() const { return started_; }
+    DWORD id() const { return process_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION process_{};
+    bool started_ = false;
+};
+
 TEST_F(Win32Desktop, WindowOfAnotherProcessIsListedAndPlaced)
 {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --host-window \"[other] Page - Netscape\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    const browser_process other(L"--host-window \"[other] Page - Netscape\"");
+    ASSERT_TRUE(other.started());
     window_handle found = no_window;
-    EXPECT_TRUE(eventually([&] { return (found = backend.find_window("[other] Page - Netscape")) != no_window; }));
-    if (found != no_window) {
-        EXPECT_EQ(listed("[other]"), std::vector<std::string>{"[other] Page - Netscape"});
-        resize_window_titled(backend, "[other] Page - Netscape", {800, 600});
-        const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(found));
-        EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        EXPECT_EQ(owner, process.dwProcessId);
-    }
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ASSERT_TRUE(eventually([&] { return (found = backend.find_window("[other] Page - Netscape")) != no_window; }));
+    EXPECT_EQ(listed("[other]"), std::vector<std::string>{"[other] Page - Netscape"});
+    resize_window_titled(backend, "[other] Page - Netscape", {800, 600});
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(found));
+    EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    EXPECT_EQ(owner, other.id());
 }
 
 // A browser (another process) whose thread has stopped taking messages:
@@ -263,27 +284,16 @@ TEST_F(Win32Desktop, WindowOfAnotherProcessIsListedAndPlaced)
 // request when it answers again.
 TEST_F(Win32Desktop, ABrowserThatStopsAnsweringNeverHoldsTheCommand)
 {
-    const wchar_t* wake_name = L"QuenlowTestWakeTheBrowser";
-    HANDLE wake = CreateEventW(nullptr, TRUE, FALSE, wake_name);
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --hung-window \"[hung] Page - Netscape\" " + wake_name;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    const std::unique_ptr<void, decltype(&CloseHandle)> wake(
+        CreateEventW(nullptr, TRUE, FALSE, L"QuenlowTestWakeTheBrowser"), &CloseHandle);
+    const browser_process hung(L"--hung-window \"[hung] Page - Netscape\" QuenlowTestWakeTheBrowser");
+    ASSERT_TRUE(wake && hung.started());
     window_handle found = no_window;
     ASSERT_TRUE(eventually([&] { return (found = backend.find_window("[hung] Page - Netscape")) != no_window; }));
     const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(found));
     EXPECT_EQ(resize_window_titled(backend, "[hung] Page - Netscape", {800, 600}), found);
-    SetEvent(wake);  // reached only if the command returned
+    SetEvent(wake.get());  // reached only if the command returned
     EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(wake);
 }
 
 int system_dpi()
