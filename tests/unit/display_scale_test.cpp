@@ -1,5 +1,4 @@
-// Reading the desktop's Xft.dpi from the resource database xrdb keeps, and
-// turning 96-dpi sizes into device pixels.
+// Reading the desktop's Xft.dpi from the resource database xrdb keeps.
 #include "display_scale.h"
 
 #include <gtest/gtest.h>
@@ -23,18 +22,6 @@ TEST(XftDpi, ReadsTheEntryAmongOthersAndFallsBackTo96)
                                    "Xft.dpi:\t144\nXft.dpi:\tbroken"}) {
         EXPECT_EQ(xft_dpi(unreadable), 96.0) << unreadable;
     }
-}
-
-TEST(DevicePixels, ScaleOnceAndRoundToTheNearestPixel)
-{
-    EXPECT_EQ(device_pixels(800, 96), 800);
-    EXPECT_EQ(device_pixels(800, 144), 1200);
-    EXPECT_EQ(device_pixels(1280, 192), 2560);
-    EXPECT_EQ(device_pixels(640, 100), 667);   // 666.67
-    EXPECT_EQ(device_pixels(480, 100.8), 504);
-    EXPECT_EQ(device_pixels(1024, 97), 1035);  // 1034.67: not truncated
-    EXPECT_EQ(device_pixels(800, 0), 800);     // no plausible screen: unscaled
-    EXPECT_EQ(device_pixels(800, 1e12), 800);
 }
 
 }  // namespace
