@@ -60,6 +60,8 @@ xcb_atom_t x_test_client::atom(const std::string& name)
 
 void x_test_client::flush() { xcb_flush(c_); }
 
+void x_test_client::sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
 xcb_window_t x_test_client::create(const test_window& wanted)
 {
     const xcb_window_t window = xcb_generate_id(c_);

@@ -59,6 +59,9 @@ public:
     // Asks the window manager to close the window, as its close box does.
     void close_via_manager(xcb_window_t window);
     void flush();
+    // Flushes and waits until the server has handled every request sent so
+    // far, so another connection (the code under test) sees their effects.
+    void sync();
 
     // Raw state.
     bool viewable(xcb_window_t window);

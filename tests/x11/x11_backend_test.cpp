@@ -277,7 +277,7 @@ TEST_F(X11Desktop, UnmappedTopmostOffLeavesOtherStatesAlone)
     const xcb_atom_t skip = client.atom("_NET_WM_STATE_SKIP_TASKBAR");
     xcb_change_property(client.connection(), XCB_PROP_MODE_REPLACE, window, client.atom("_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, 1, &skip);
-    client.flush();
+    client.sync();
 
     backend->set_topmost(window, true);
     EXPECT_THAT(client.net_wm_state(window), ElementsAre(skip, client.atom("_NET_WM_STATE_ABOVE")));
@@ -354,7 +354,7 @@ TEST_F(X11NoWindowManager, EveryPresetLandsExactlyAtTheOrigin)
     const xcb_window_t window = client.create_titled("Bare - Netscape", {300, 200, 500, 400});
     const std::uint32_t border = 3;
     xcb_configure_window(client.connection(), window, XCB_CONFIG_WINDOW_BORDER_WIDTH, &border);
-    client.flush();
+    client.sync();
     for (const size_preset& preset : size_presets) {
         resize_window_titled(*backend, "Bare - Netscape", {preset.width, preset.height});
         EXPECT_TRUE(lands_at(window, {0, 0, preset.width, preset.height})) << preset.caption;
