@@ -1,55 +1,35 @@
 #pragma once
-// The About box: title, version, copyright and two links that hand an
-// address to the user's default web browser or mail program. A small tool
-// window of its own (no owner, no taskbar entry, topmost, centred), shown
-// without blocking the main window; OK, Enter, Esc and the close box destroy
-// it. It keeps the program running if the main window closes first.
+// The About box: title, version, copyright and two links. Built on its first
+// showing, filled and put on top by Form_Load; shown again unchanged while
+// it is open; OK (or Enter, Esc, the close box) destroys it, and the next
+// showing builds it anew. It lives apart from the main window.
 
 #include "window_system.h"
-
-#include <QDialog>
-#include <QLabel>
-#include <QPushButton>
-
-#include <array>
+#include "window_toolkit.h"
 
 namespace quenlow {
 
-class frmAboutTavrim : public QDialog {
-    Q_OBJECT
+class link_opener;
+
+class frmAboutTavrim final : public window_events {
 public:
-    explicit frmAboutTavrim(window_system& windows);
+    frmAboutTavrim(window_toolkit& ui, window_system& windows, link_opener& links);
+
+    void show();
 
     void Form_Load();
     void lblWebAdd_Click();
     void lblEMail_Click();
     void cmdOK_Click();
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    void Click(control which) override;
+    void MouseUp(control, int, int, int, int) override {}
+    void Resize() override {}
 
 private:
-    void build_controls();
-
+    window_toolkit& ui_;
     window_system& windows_;
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* lblCopyRight = nullptr;
-    QLabel* lblWebAdd = nullptr;
-    QLabel* lblDisclaimer = nullptr;
-    QLabel* lblEMail = nullptr;
-    QLabel* lblAuthor = nullptr;
-    QPushButton* cmdOK = nullptr;
-
-    // The etched separator under the version: a grey line over a white one.
-    struct line {
-        QColor colour;
-        int width;  // pixels
-        QPoint from, to;
-    };
-    std::array<line, 2> Line1;
+    link_opener& links_;
 };
 
 }  // namespace quenlow

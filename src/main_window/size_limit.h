@@ -6,6 +6,7 @@
 namespace quenlow {
 
 inline constexpr int twips_per_pixel = 15;
+inline constexpr int twips_per_inch = 1440;
 
 struct twips_size {
     int width = 0;
@@ -13,10 +14,12 @@ struct twips_size {
     friend bool operator==(const twips_size&, const twips_size&) = default;
 };
 
+inline constexpr twips_size largest_outer_size{4950, 3840};
+
 constexpr twips_size limited_outer_size(twips_size outer)
 {
-    if (outer.height >= 3675) outer.height = 3840;
-    if (outer.width >= 4950) outer.width = 4950;
+    if (outer.height >= 3675) outer.height = largest_outer_size.height;
+    if (outer.width >= largest_outer_size.width) outer.width = largest_outer_size.width;
     return outer;
 }
 

@@ -1,4 +1,4 @@
-#include "settings_store.h"
+#include "qt_settings_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,27 +33,23 @@ protected:
 
 TEST_F(SettingsStore, MissingKeysReadAsEmpty)
 {
-    const settings_store store(path());
-    EXPECT_EQ(store.read(fast_button_key), QString());
-    EXPECT_EQ(store.read(chinese_key), QString());
+    const qt_settings_store store(path());
+    EXPECT_EQ(store.read(fast_button_key), "");
+    EXPECT_EQ(store.read(chinese_key), "");
 }
 
 TEST_F(SettingsStore, TextsRoundTripExactlyThroughTheFile)
 {
-    const QStringList texts{QStringLiteral("0"),   QStringLiteral("1"),   QStringLiteral("2"),
-                            QString(),             QStringLiteral(" 0"),  QStringLiteral("00"),
-                            QStringLiteral("1,5"), QStringLiteral("中文 ü"), QStringLiteral("@x"),
-                            QStringLiteral("a=b;c")};
-    for (const QString& text : texts) {
-        settings_store(path()).write(fast_button_key, text);
-        EXPECT_EQ(settings_store(path()).read(fast_button_key), text) << text.toStdString();
+    for (const std::string text : {"0", "1", "2", "", " 0", "00", "1,5", "中文 ü", "@x", "a=b;c"}) {
+        qt_settings_store(path()).write(fast_button_key, text);
+        EXPECT_EQ(qt_settings_store(path()).read(fast_button_key), text);
     }
 }
 
 TEST_F(SettingsStore, WritesLandInTheTavrimSectionAtOnce)
 {
-    settings_store store(path());
-    store.write(chinese_key, QStringLiteral("1"));
+    qt_settings_store store(path());
+    store.write(chinese_key, "1");
     // Read while the writing store is still alive: the write must not wait
     // for it to be destroyed.
     const QByteArray contents = file_contents();
@@ -64,9 +60,9 @@ TEST_F(SettingsStore, WritesLandInTheTavrimSectionAtOnce)
 TEST_F(SettingsStore, HandEditedListReadsAsItsText)
 {
     write_file("[Tavrim]\nFastButton=1,5\nChinese=0\n");
-    const settings_store store(path());
-    EXPECT_EQ(store.read(fast_button_key), QStringLiteral("1,5"));
-    EXPECT_EQ(store.read(chinese_key), QStringLiteral("0"));
+    const qt_settings_store store(path());
+    EXPECT_EQ(store.read(fast_button_key), "1,5");
+    EXPECT_EQ(store.read(chinese_key), "0");
 }
 
 TEST_F(SettingsStore, GarbageFileReadsAsMissingKeys)
@@ -74,9 +70,9 @@ TEST_F(SettingsStore, GarbageFileReadsAsMissingKeys)
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i) garbage.append(char((i * 37 + 11) % 256));
     write_file(garbage);
-    const settings_store store(path());
-    EXPECT_EQ(store.read(fast_button_key), QString());
-    EXPECT_EQ(store.read(chinese_key), QString());
+    const qt_settings_store store(path());
+    EXPECT_EQ(store.read(fast_button_key), "");
+    EXPECT_EQ(store.read(chinese_key), "");
 }
 
 TEST_F(SettingsStore, UnwritableFolderIsIgnoredSilently)
@@ -84,8 +80,8 @@ TEST_F(SettingsStore, UnwritableFolderIsIgnoredSilently)
     const QString locked = dir.filePath(QStringLiteral("locked"));
     ASSERT_TRUE(QDir().mkpath(locked));
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-    settings_store store(locked + QStringLiteral("/Mobrell.conf"));
-    store.write(chinese_key, QStringLiteral("1"));  // must neither throw nor abort
+    qt_settings_store store(locked + QStringLiteral("/Mobrell.conf"));
+    store.write(chinese_key, "1");  // must neither throw nor abort
     EXPECT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 #ifndef _WIN32
     if (::geteuid() != 0) {  // root writes through read-only folders
@@ -97,9 +93,9 @@ TEST_F(SettingsStore, UnwritableFolderIsIgnoredSilently)
 TEST_F(SettingsStore, FolderInPlaceOfTheFileReadsEmptyAndIgnoresWrites)
 {
     ASSERT_TRUE(QDir().mkpath(path()));
-    settings_store store(path());
-    EXPECT_EQ(store.read(fast_button_key), QString());
-    store.write(fast_button_key, QStringLiteral("1"));
+    qt_settings_store store(path());
+    EXPECT_EQ(store.read(fast_button_key), "");
+    store.write(fast_button_key, "1");
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
@@ -107,9 +103,9 @@ TEST(UserSettingsStore, LivesInTheXdgConfigFolder)
 {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    settings_store().write(fast_button_key, QStringLiteral("2"));
+    qt_settings_store().write(fast_button_key, "2");
     EXPECT_TRUE(QFile::exists(config.filePath(QStringLiteral("Mobrell/Mobrell.conf"))));
-    EXPECT_EQ(settings_store().read(fast_button_key), QStringLiteral("2"));
+    EXPECT_EQ(qt_settings_store().read(fast_button_key), "2");
 }
 
 }  // namespace

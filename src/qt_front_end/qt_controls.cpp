@@ -1,4 +1,4 @@
-#include "window_toolkit.h"
+#include "qt_controls.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,10 @@
 #include "Form_Tavrim.h"
 #include "font_warm_up.h"
-#include "settings_store.h"
+#include "form_layout.h"
+#include "frmAboutTavrim.h"
+#include "qt_link_opener.h"
+#include "qt_settings_store.h"
+#include "qt_window.h"
 #include "window_system_for_platform.h"
 
 #include <QApplication>
@@ -51,10 +55,14 @@ int main(int argc, char* argv[])
 
     const auto windows =
         quenlow::window_system_for_platform(QGuiApplication::platformName().toStdString(), toolkit_x11_display(app));
-    quenlow::settings_store settings;
+    quenlow::qt_settings_store settings;
+    quenlow::qt_link_opener links;
+    quenlow::qt_window about_window(quenlow::about_box_layout());
+    quenlow::frmAboutTavrim about(about_window, *windows, links);
+    quenlow::qt_window main_window(quenlow::main_window_layout());
+    quenlow::Form_Tavrim form(main_window, *windows, settings, about);
     // Building the window lays out its first caption.
     fonts.wait();
-    quenlow::Form_Tavrim main_window(*windows, settings);
-    main_window.show();
+    form.show();
     return app.exec();
 }
