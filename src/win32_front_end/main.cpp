@@ -1,0 +1,40 @@
+// The program on Windows: the two windows as native controls, the settings
+// in the registry, links through the shell.
+#include "Form_Tavrim.h"
+#include "form_layout.h"
+#include "frmAboutTavrim.h"
+#include "registry_settings_store.h"
+#include "shell_link_opener.h"
+#include "win32_window.h"
+#include "window_system_for_platform.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    // ShellExecuteW may hand a link to a COM-based handler.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+    const auto windows = quenlow::window_system_for_platform("windows");
+    quenlow::registry_settings_store settings;
+    quenlow::shell_link_opener links;
+    quenlow::win32_window about_window(quenlow::about_box_layout(), instance);
+    quenlow::frmAboutTavrim about(about_window, *windows, links);
+    quenlow::win32_window main_window(quenlow::main_window_layout(), instance);
+    quenlow::Form_Tavrim form(main_window, *windows, settings, about);
+    form.show();
+    if (!main_window.loaded()) return 1;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (main_window.dialog_message(message) || about_window.dialog_message(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    CoUninitialize();
+    return int(message.wParam);
+}
