@@ -216,12 +216,13 @@ void win32_window::load()
 
 void win32_window::create_controls()
 {
-    // Frames first, so that they lie under the options they hold; then the
-    // tab order, which is the creation order.
+    // In tab order, which is the creation order; the frames last, so that
+    // they lie under the options they hold (the first child made is the top
+    // one) and a click on an option never lands on its frame.
     std::vector<const control_layout*> order;
     for (const control_layout& entry : layout_.controls) order.push_back(&entry);
     const auto rank = [](const control_layout* entry) {
-        if (entry->kind == control_kind::frame) return -1;
+        if (entry->kind == control_kind::frame) return 2000;
         return entry->tab_index >= 0 ? entry->tab_index : 1000;
     };
     std::stable_sort(order.begin(), order.end(), [&](auto* a, auto* b) { return rank(a) < rank(b); });
@@ -261,8 +262,10 @@ void win32_window::create_controls()
         if (entry->default_and_cancel) SetFocus(created);
     }
     if (const HWND list = child(control::cb_WinList)) {
+        // Owned by no window: Wine puts an owner below its owned popups, so a
+        // tooltip owned by the window would keep it from being topmost.
         tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                    instance_, nullptr);
         TOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
@@ -432,14 +435,6 @@ LRESULT win32_window::on_message(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
         if (wparam != SIZE_MINIMIZED && events_ && !controls_.empty()) events_->Resize();
         return 0;
-    case WM_GETMINMAXINFO:
-        if (!layout_.tool_window) {
-            // Stops a drag at the largest size, rather than springing back after.
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-            limits->ptMaxTrackSize.x = MulDiv(largest_outer_size.width, int(dpi_), twips_per_inch);
-            limits->ptMaxTrackSize.y = MulDiv(largest_outer_size.height, int(dpi_), twips_per_inch);
-        }
-        return 0;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wparam);
         const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
@@ -466,10 +461,13 @@ LRESULT win32_window::on_message(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CLOSE:
         DestroyWindow(hwnd);
         return 0;
+    case WM_DESTROY:
+        if (tooltip_) DestroyWindow(tooltip_);  // it has no owner to take it along
+        tooltip_ = nullptr;
+        break;
     case WM_NCDESTROY:
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         hwnd_ = nullptr;
-        tooltip_ = nullptr;
         controls_.clear();
         if (--open_windows == 0) PostQuitMessage(0);
         break;

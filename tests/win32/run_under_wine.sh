@@ -6,12 +6,16 @@
 #   run_under_wine.sh --dpi N PROGRAM.exe ARGS
 #                                        ... on a desktop scaled to N dpi
 #                                        (96 again once it has ended)
+#   run_under_wine.sh --wine-desktop PROGRAM.exe ARGS
+#                                        ... inside a desktop window Wine
+#                                        draws itself, frames included
 set -euo pipefail
 dpi=""
-if [ "${1:-}" = --dpi ]; then
-  dpi=$2
-  shift 2
-fi
+wine_desktop=""
+case "${1:-}" in
+  --dpi) dpi=$2; shift 2 ;;
+  --wine-desktop) wine_desktop=1; shift ;;
+esac
 : "${QUENLOW_WINEPREFIX:?set QUENLOW_WINEPREFIX to the Wine prefix folder}"
 export WINEPREFIX=$QUENLOW_WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 command -v wine >/dev/null || { echo "wine is not installed (package wine)"; exit 1; }
@@ -24,8 +28,10 @@ fi
 work=$(mktemp -d)
 xvfb=""
 desktop_dpi_key='HKCU\Control Panel\Desktop'
+explorer_key='HKCU\Software\Wine\Explorer'
 cleanup() {
   if [ -n "$dpi" ]; then wine reg delete "$desktop_dpi_key" /v LogPixels /f >/dev/null 2>&1 || true; fi
+  if [ -n "$wine_desktop" ]; then wine reg delete "$explorer_key" /v Desktop /f >/dev/null 2>&1 || true; fi
   # Wait for the Wine server to be gone, so the next run does not meet it
   # shutting down.
   wineserver -k >/dev/null 2>&1 || true
@@ -48,14 +54,24 @@ if [ "$1" = --prepare ]; then
     wineserver -w
   fi
   [ -f "$WINEPREFIX/system.reg" ] || { echo "could not create the Wine prefix $WINEPREFIX"; exit 1; }
-  # A scaled run that was cut short leaves its dpi behind: start from 96.
+  # A run that was cut short leaves its dpi or desktop behind: start from
+  # 96 dpi and Wine's windows on the X server itself.
   wine reg delete "$desktop_dpi_key" /v LogPixels /f >/dev/null 2>&1 || true
+  wine reg delete "$explorer_key" /v Desktop /f >/dev/null 2>&1 || true
   echo "Wine prefix ready: $WINEPREFIX"
   exit 0
 fi
 if [ -n "$dpi" ]; then
   wine reg add "$desktop_dpi_key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 \
     || { echo "could not set the desktop to $dpi dpi"; exit 1; }
+fi
+if [ -n "$wine_desktop" ]; then
+  { wine reg add "$explorer_key\\Desktops" /v Default /t REG_SZ /d 1920x1080 /f \
+      && wine reg add "$explorer_key" /v Desktop /t REG_SZ /d Default /f; } >/dev/null 2>&1 \
+    || { echo "could not set up Wine's own desktop"; exit 1; }
+  # The desktop is made when Wine starts: start it again with the setting.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
 fi
 status=0
 wine "$@" || status=$?

@@ -22,18 +22,26 @@ add_test(NAME win32_wine_prefix COMMAND ${wine_runner} --prepare)
 set_tests_properties(win32_wine_prefix PROPERTIES LABELS win32 FIXTURES_SETUP wine_prefix
   RESOURCE_LOCK wine TIMEOUT 600 ENVIRONMENT "${wine_environment}")
 
-# One CTest case per test of the source file, so each reports on its own;
-# a test added to it reconfigures the build.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp)
-file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp win32_cases REGEX "^TEST(_F)?\\(")
-foreach(line IN LISTS win32_cases)
-  string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")
-  # The ScaledDesktop cases run on a desktop of 144 dpi (150 %).
-  set(desktop_scale)
-  if(case MATCHES "^ScaledDesktop\\.")
-    set(desktop_scale --dpi 144)
-  endif()
-  add_test(NAME win32.${case} COMMAND ${wine_runner} ${desktop_scale} ${win32_tests_exe} --gtest_filter=${case})
-  set_tests_properties(win32.${case} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine_prefix
-    RESOURCE_LOCK wine TIMEOUT 120 ENVIRONMENT "${wine_environment}")
+# One CTest case per test of each source file, so each reports on its own;
+# a test added to one reconfigures the build. The program's cases run on a
+# desktop Wine draws itself (title bars, borders, the pointer's input).
+set(win32_program_tests_exe ${win32_build_dir}/tests/win32_program_tests.exe)
+foreach(source_and_exe "win32_backend_test.cpp|${win32_tests_exe}" "win32_program_test.cpp|${win32_program_tests_exe}")
+  string(REPLACE "|" ";" source_and_exe "${source_and_exe}")
+  list(GET source_and_exe 0 source)
+  list(GET source_and_exe 1 exe)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${source})
+  file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/${source} win32_cases REGEX "^TEST(_F)?\\(")
+  foreach(line IN LISTS win32_cases)
+    string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")
+    set(desktop)
+    if(case MATCHES "^ScaledDesktop\\.")
+      set(desktop --dpi 144)  # 150 %
+    elseif(case MATCHES "^Program\\.")
+      set(desktop --wine-desktop)
+    endif()
+    add_test(NAME win32.${case} COMMAND ${wine_runner} ${desktop} ${exe} --gtest_filter=${case})
+    set_tests_properties(win32.${case} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine_prefix
+      RESOURCE_LOCK wine TIMEOUT 120 ENVIRONMENT "${wine_environment}")
+  endforeach()
 endforeach()

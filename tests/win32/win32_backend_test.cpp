@@ -9,6 +9,7 @@
 #include "browser_list.h"
 #include "resize_command.h"
 #include "win32_window_system.h"
+#include "win32_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,11 @@
 namespace quenlow {
 namespace {
 
-constexpr wchar_t window_class[] = L"QuenlowTestWindow";
+using testing::eventually;
+using testing::pump_messages;
+using testing::wide;
 
-std::wstring wide(const std::string& utf8)
-{
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring text(std::size_t(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), text.data(), length);
-    return text;
-}
+constexpr wchar_t window_class[] = L"QuenlowTestWindow";
 
 void register_class()
 {
@@ -44,28 +41,6 @@ void register_class()
         return RegisterClassW(&wc) != 0;
     }();
     (void)registered;
-}
-
-void pump_messages()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Pumps this thread's messages while polling, for at most five seconds.
-template <class Condition>
-bool eventually(Condition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (true) {
-        pump_messages();
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
 }
 
 HWND open_window(const std::string& title, int show = SW_SHOWNORMAL)

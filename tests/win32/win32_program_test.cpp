@@ -1,0 +1,336 @@
+// quenlow.exe as a user meets it, under Wine on a desktop Wine draws itself:
+// started as a process, driven only with mouse input through SendInput,
+// and checked from outside (window styles and rectangles, the registry).
+#include "win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quenlow {
+namespace {
+
+using testing::eventually;
+using testing::pump_messages;
+
+constexpr wchar_t settings_key[] = L"Software\\VB and VBA Program Settings\\Mobrell\\Tavrim";
+const std::wstring english_title = L"Mobrell Quenlow - Ver.: 1.1.2";
+
+std::optional<std::wstring> stored(const wchar_t* name)
+{
+    wchar_t text[256];
+    DWORD size = sizeof(text);
+    if (RegGetValueW(HKEY_CURRENT_USER, settings_key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(text);
+}
+
+void store(const wchar_t* name, const std::wstring& text)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, settings_key, name, REG_SZ, text.c_str(),
+                    DWORD((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void forget_settings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Mobrell"); }
+
+std::wstring title_of(HWND hwnd)
+{
+    wchar_t text[256] = L"";
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+RECT rect_of(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+std::string describe(const RECT& r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+bool topmost(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// The program's top-level windows with `title`, visible ones only.
+std::vector<HWND> windows_titled(DWORD process, const std::wstring& title)
+{
+    struct search {
+        DWORD process;
+        const std::wstring& title;
+        std::vector<HWND> found;
+    } wanted{process, title, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) {
+            auto& s = *reinterpret_cast<search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner == s.process && IsWindowVisible(hwnd) && title_of(hwnd) == s.title) s.found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
+}
+
+HWND control_captioned(HWND window, const std::wstring& caption)
+{
+    struct search {
+        const std::wstring& caption;
+        HWND found = nullptr;
+    } wanted{caption};
+    EnumChildWindows(
+        window,
+        [](HWND hwnd, LPARAM data) {
+            auto& s = *reinterpret_cast<search*>(data);
+            if (title_of(hwnd) == s.caption) s.found = hwnd;
+            return s.found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
+}
+
+// A click in the middle of a control, as the mouse's messages reach it:
+// press, then release, through the control's own message handling (its
+// capture, its notification, the program's mouse-up). Posted rather than
+// sent through SendInput, whose releases Wine 8 could route to a window
+// that no longer had the pointer while activation changed, so that clicks
+// went missing at random. The program handles them in its own time: the
+// tests wait for the effects.
+void click(HWND control, bool right_button = false)
+{
+    RECT r{};
+    GetClientRect(control, &r);
+    const LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostMessageW(control, right_button ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
+                 right_button ? MK_RBUTTON : MK_LBUTTON, middle);
+    PostMessageW(control, right_button ? WM_RBUTTONUP : WM_LBUTTONUP, 0, middle);
+}
+
+// The program's child window at a point of its client area.
+HWND child_at(HWND window, POINT at)
+{
+    return ChildWindowFromPointEx(window, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+}
+
+// quenlow.exe, started from beside this program, ended with the test.
+class running_program {
+public:
+    running_program()
+    {
+        wchar_t path[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring command(path, length);
+        command = L"\"" + command.substr(0, command.find_last_of(L'\\') + 1) + L"quenlow.exe\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &process_)) {
+            eventually([&] { return (window_ = find(english_title)) || (window_ = find(chinese_title)); },
+                       std::chrono::seconds(20));
+
+        }
+    }
+    ~running_program()
+    {
+        if (!process_.hProcess) return;
+        for (const std::wstring& title : {english_title, chinese_title, std::wstring(L"About me")}) {
+            for (HWND hwnd : windows_titled(process_.dwProcessId, title)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        }
+        if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the program did not end when its windows were closed";
+            TerminateProcess(process_.hProcess, 1);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    running_program(const running_program&) = delete;
+    running_program& operator=(const running_program&) = delete;
+
+    HWND window() const { return window_; }
+    HWND find(const std::wstring& title) const
+    {
+        const auto found = windows_titled(process_.dwProcessId, title);
+        return found.empty() ? nullptr : found.front();
+    }
+    std::size_t count(const std::wstring& title) const { return windows_titled(process_.dwProcessId, title).size(); }
+    HWND control(const std::wstring& caption) const { return control_captioned(window_, caption); }
+
+    static inline const std::wstring chinese_title = L"  \u58a8\u8c9d\u6606\u6d1b - \u7248\u672c 1.1.2";
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+// A browser window of this test's own thread that notes every size it is
+// given and whether it was maximised then, so that a size it was never meant
+// to get, or got while still maximised, shows.
+struct size_given {
+    int width, height;
+    bool maximised;
+};
+std::vector<size_given> sizes_given;
+
+LRESULT CALLBACK browser_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_WINDOWPOSCHANGED) {
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+        if (!(pos->flags & SWP_NOSIZE)) sizes_given.push_back({pos->cx, pos->cy, IsZoomed(hwnd) != FALSE});
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+HWND open_browser(const std::wstring& title, int show)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = browser_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuenlowTestBrowser";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 300, 200, 500, 400, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    ShowWindow(hwnd, show);
+    pump_messages();
+    return hwnd;
+}
+
+bool has_size(HWND hwnd, int left, int top, int width, int height)
+{
+    const RECT r = rect_of(hwnd);
+    return r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height;
+}
+
+TEST(Program, FirstStartThenTopmostLanguageAndAboutBoxByMouse)
+{
+    forget_settings();
+    running_program program;
+    ASSERT_TRUE(program.window()) << "the program's window did not appear";
+    EXPECT_EQ(title_of(program.window()), english_title);
+    EXPECT_EQ(stored(L"Chinese"), L"0");
+    EXPECT_EQ(stored(L"FastButton"), std::nullopt);
+    EXPECT_TRUE(topmost(program.window()));
+
+    // Greyed at start; a click checks it, the next one clears it.
+    const HWND always_on_top = program.control(L"Always on Top");
+    ASSERT_TRUE(always_on_top);
+    click(always_on_top);
+    EXPECT_TRUE(eventually([&] { return SendMessageW(always_on_top, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    EXPECT_TRUE(topmost(program.window()));
+    click(always_on_top);
+    EXPECT_TRUE(eventually([&] { return !topmost(program.window()); }));
+    click(always_on_top);
+    EXPECT_TRUE(eventually([&] { return topmost(program.window()); }));
+
+    click(program.control(L"Chinese \u4e2d\u6587"));
+    EXPECT_TRUE(eventually([&] { return title_of(program.window()) == running_program::chinese_title; }));
+    EXPECT_TRUE(eventually([&] { return stored(L"Chinese") == L"1"; }));
+
+    // Two clicks on the banner in the top right corner, then OK.
+    RECT client{};
+    GetClientRect(program.window(), &client);
+    const HWND banner = child_at(program.window(), {client.right - 60, 20});
+    ASSERT_TRUE(banner);
+    click(banner);
+    click(banner);
+    ASSERT_TRUE(eventually([&] { return program.count(L"About me") == 1; }));
+    // Both clicks are handled once the English option's click, sent after
+    // them, is: the box stays one.
+    click(program.control(L"English  \u82f1\u6587"));
+    EXPECT_TRUE(eventually([&] { return title_of(program.window()) == english_title; }));
+    EXPECT_EQ(program.count(L"About me"), 1u);
+    click(control_captioned(program.find(L"About me"), L"OK"));
+    EXPECT_TRUE(eventually([&] { return program.count(L"About me") == 0; }));
+}
+
+TEST(Program, ChangeSizeAndFastButtonPlaceTheBrowserByLeftClicksOnly)
+{
+    forget_settings();
+    sizes_given.clear();
+    const HWND browser = open_browser(L"Test page - Microsoft Internet Explorer", SW_SHOWMAXIMIZED);
+    running_program program;
+    ASSERT_TRUE(program.window());
+
+    click(program.control(L"  800 X 600"));
+    click(program.control(L"Change Size"));
+    EXPECT_TRUE(eventually([&] { return has_size(browser, 0, 0, 800, 600); })) << describe(rect_of(browser));
+    // Restored first: the size came to a window no longer maximised.
+    EXPECT_TRUE(std::any_of(sizes_given.begin(), sizes_given.end(), [](const size_given& given) {
+        return given.width == 800 && given.height == 600 && !given.maximised;
+    }));
+
+    click(program.control(L"Fast Button"));
+    EXPECT_TRUE(eventually([&] { return stored(L"FastButton") == L"1"; }));
+    click(program.control(L"1024 X 768"), true);
+    click(program.control(L"1280 X 1024"));
+    EXPECT_TRUE(eventually([&] { return has_size(browser, 0, 0, 1280, 1024); })) << describe(rect_of(browser));
+    for (const size_given& given : sizes_given) {
+        EXPECT_FALSE(given.width == 1024 && given.height == 768) << "a right click resized";
+    }
+    DestroyWindow(browser);
+}
+
+TEST(Program, StoredSettingsAreReadAsTheyWereWritten)
+{
+    struct stored_case {
+        const wchar_t* fast_button;
+        const wchar_t* chinese;
+        LRESULT box;
+        const wchar_t* fast_button_after;
+        bool chinese_title;
+    };
+    for (const stored_case& c : {stored_case{L"1.5", L"00", BST_INDETERMINATE, L"2", true},
+                                 stored_case{L"abc", L"0", BST_UNCHECKED, L"abc", false}}) {
+        forget_settings();
+        store(L"FastButton", c.fast_button);
+        store(L"Chinese", c.chinese);
+        running_program program;
+        ASSERT_TRUE(program.window());
+        EXPECT_EQ(title_of(program.window()) == running_program::chinese_title, c.chinese_title) << c.chinese;
+        const HWND box = program.control(c.chinese_title ? L"\u5feb\u901f\u6309\u9215" : L"Fast Button");
+        ASSERT_TRUE(box);
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), c.box);
+        EXPECT_EQ(stored(L"FastButton"), c.fast_button_after);
+    }
+}
+
+// Resizes the window as the desktop does at the end of a drag of its
+// border, keeping its position.
+void resize_outer(HWND window, int width, int height)
+{
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TEST(Program, TheWindowShrinksFreelyButGrowsNoLargerThanItsLimit)
+{
+    forget_settings();
+    running_program program;
+    ASSERT_TRUE(program.window());
+    const auto outer_size_is = [&](int width, int height) {
+        return eventually([&] {
+            const RECT r = rect_of(program.window());
+            return r.right - r.left == width && r.bottom - r.top == height;
+        });
+    };
+    // 4950 x 3840 twips are 330 x 256 pixels at 96 dpi. The first height,
+    // over 3675 twips with the frame, springs to 3840.
+    EXPECT_TRUE(outer_size_is(330, 256)) << describe(rect_of(program.window()));
+    resize_outer(program.window(), 270, 196);
+    EXPECT_TRUE(outer_size_is(270, 196)) << describe(rect_of(program.window()));
+    resize_outer(program.window(), 500, 400);
+    EXPECT_TRUE(outer_size_is(330, 256)) << describe(rect_of(program.window()));
+    resize_outer(program.window(), 300, 246);  // 3690 twips high: springs
+    EXPECT_TRUE(outer_size_is(300, 256)) << describe(rect_of(program.window()));
+}
+
+}  // namespace
+}  // namespace quenlow
