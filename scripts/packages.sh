@@ -11,7 +11,7 @@ QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # headless KWin with XWayland on a private session bus.
 QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm
   x11-utils x11-xserver-utils xdotool
-  g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream dpkg-dev
+  g++-mingw-w64-x86-64 wine wine64 nsis desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev
   kwin-wayland xwayland dbus-daemon)
 

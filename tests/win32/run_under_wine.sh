@@ -9,12 +9,17 @@
 #   run_under_wine.sh --wine-desktop PROGRAM.exe ARGS
 #                                        ... inside a desktop window Wine
 #                                        draws itself, frames included
+#   run_under_wine.sh --wait PROGRAM.exe ARGS
+#                                        ... and every program it started
+#                                        (an uninstaller that reruns itself)
 set -euo pipefail
 dpi=""
 wine_desktop=""
+wait_for_all=""
 case "${1:-}" in
   --dpi) dpi=$2; shift 2 ;;
   --wine-desktop) wine_desktop=1; shift ;;
+  --wait) wait_for_all=1; shift ;;
 esac
 : "${QUENLOW_WINEPREFIX:?set QUENLOW_WINEPREFIX to the Wine prefix folder}"
 export WINEPREFIX=$QUENLOW_WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -75,5 +80,9 @@ if [ -n "$wine_desktop" ]; then
 fi
 status=0
 wine "$@" || status=$?
+if [ -n "$wait_for_all" ]; then
+  # Wine ends once its last program has; give up after a minute.
+  timeout 60 wineserver -w || { echo "programs were still running after a minute"; status=1; }
+fi
 [ $status -eq 0 ] || echo "wine exited with status $status"
 exit $status

@@ -32,6 +32,7 @@ foreach(source_and_exe "win32_backend_test.cpp|${win32_tests_exe}" "win32_progra
   list(GET source_and_exe 1 exe)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${source})
   file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/${source} win32_cases REGEX "^TEST(_F)?\\(")
+  list(FILTER win32_cases EXCLUDE REGEX "InstalledProgram")  # the package tier's
   foreach(line IN LISTS win32_cases)
     string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")
     set(desktop)

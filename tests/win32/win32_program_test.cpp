@@ -124,12 +124,19 @@ HWND child_at(HWND window, POINT at)
 // quenlow.exe, started from beside this program, ended with the test.
 class running_program {
 public:
+    // The one in $QUENLOW_PROGRAM when set (an installed copy), else the
+    // one beside this program.
     running_program()
     {
         wchar_t path[MAX_PATH];
-        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring command(path, length);
-        command = L"\"" + command.substr(0, command.find_last_of(L'\\') + 1) + L"quenlow.exe\"";
+        std::wstring command;
+        if (const DWORD length = GetEnvironmentVariableW(L"QUENLOW_PROGRAM", path, MAX_PATH); length && length < MAX_PATH) {
+            command = L"\"" + std::wstring(path, length) + L"\"";
+        } else {
+            const DWORD own = GetModuleFileNameW(nullptr, path, MAX_PATH);
+            const std::wstring self(path, own);
+            command = L"\"" + self.substr(0, self.find_last_of(L'\\') + 1) + L"quenlow.exe\"";
+        }
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -330,6 +337,14 @@ TEST(Program, TheWindowShrinksFreelyButGrowsNoLargerThanItsLimit)
     EXPECT_TRUE(outer_size_is(330, 256)) << describe(rect_of(program.window()));
     resize_outer(program.window(), 300, 246);  // 3690 twips high: springs
     EXPECT_TRUE(outer_size_is(300, 256)) << describe(rect_of(program.window()));
+}
+
+// Run by the package tier against the installed copy, not by the win32 tier.
+TEST(InstalledProgram, StartsAndEndsWithItsWindow)
+{
+    ASSERT_NE(GetEnvironmentVariableW(L"QUENLOW_PROGRAM", nullptr, 0), 0u) << "set QUENLOW_PROGRAM";
+    running_program program;
+    EXPECT_TRUE(program.window()) << "the installed program's window did not appear";
 }
 
 }  // namespace
