@@ -6,18 +6,8 @@
 set -euo pipefail
 what=$1
 build=$(cd "$2" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 app=org.mobrell.Quenlow
-failures=0
-check() {  # description command...
-  local description=$1; shift
-  if "$@" >"$work/out" 2>&1; then
-    echo "ok: $description"
-  else
-    echo "FAILED: $description"; sed 's/^/  /' "$work/out"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 expected_files=(
   bin/quenlow
   share/applications/$app.desktop

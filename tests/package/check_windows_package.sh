@@ -12,17 +12,7 @@ runner=$here/../win32/run_under_wine.sh
 : "${QUENLOW_WINEPREFIX:?set QUENLOW_WINEPREFIX to the Wine prefix folder}"
 [ -f "$cross/CPackConfig.cmake" ] || { echo "no cross build in $cross (package g++-mingw-w64-x86-64)"; exit 1; }
 command -v makensis >/dev/null || { echo "makensis is not installed (package nsis)"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() {  # description command...
-  local description=$1; shift
-  if "$@" >"$work/out" 2>&1; then
-    echo "ok: $description"
-  else
-    echo "FAILED: $description"; sed 's/^/  /' "$work/out"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 
 (cd "$work" && cpack --config "$cross/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1) \
   || { cat "$work/cpack.log"; exit 1; }
