@@ -266,6 +266,13 @@ TEST(Program, FirstStartThenTopmostLanguageAndAboutBoxByMouse)
     EXPECT_EQ(program.count(L"About me"), 1u);
     click(control_captioned(program.find(L"About me"), L"OK"));
     EXPECT_TRUE(eventually([&] { return program.count(L"About me") == 0; }));
+    // Built anew, it closes on Esc as well (OK is also the cancel button).
+    click(banner);
+    ASSERT_TRUE(eventually([&] { return program.count(L"About me") == 1; }));
+    const HWND ok = control_captioned(program.find(L"About me"), L"OK");
+    PostMessageW(ok, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(ok, WM_KEYUP, VK_ESCAPE, 0);
+    EXPECT_TRUE(eventually([&] { return program.count(L"About me") == 0; }));
 }
 
 TEST(Program, ChangeSizeAndFastButtonPlaceTheBrowserByLeftClicksOnly)
