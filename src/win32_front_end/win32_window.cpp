@@ -115,7 +115,6 @@ public:
     void set_text(const std::string& text) override
     {
         if (!text.empty()) {
-            const std::wstring wanted = wide(text);
             const LRESULT count = send(LB_GETCOUNT, 0, 0);
             for (LRESULT i = 0; i < count; ++i) {
                 if (item(std::size_t(i)) == text) {
