@@ -4,6 +4,7 @@
 // it is open; OK (or Enter, Esc, the close box) destroys it, and the next
 // showing builds it anew. It lives apart from the main window.
 
+#include "about_box.h"
 #include "window_system.h"
 #include "window_toolkit.h"
 
@@ -11,11 +12,11 @@ namespace quenlow {
 
 class link_opener;
 
-class frmAboutTavrim final : public window_events {
+class frmAboutTavrim final : public window_events, public about_box {
 public:
     frmAboutTavrim(window_toolkit& ui, window_system& windows, link_opener& links);
 
-    void show();
+    void show() override;
 
     void Form_Load();
     void lblWebAdd_Click();

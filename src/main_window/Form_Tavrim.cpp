@@ -2,7 +2,6 @@
 
 #include "application_info.h"
 #include "browser_list.h"
-#include "frmAboutTavrim.h"
 #include "resize_command.h"
 #include "settings_store.h"
 #include "size_limit.h"
@@ -10,8 +9,7 @@
 
 namespace quenlow {
 
-Form_Tavrim::Form_Tavrim(window_toolkit& ui, window_system& windows, settings_store& settings,
-                         frmAboutTavrim& about)
+Form_Tavrim::Form_Tavrim(window_toolkit& ui, window_system& windows, settings_store& settings, about_box& about)
     : ui_(ui), windows_(windows), settings_(settings), about_(about)
 {
     ui_.attach(*this);

@@ -4,6 +4,7 @@
 // a few lines over the browser list, the resize command, the settings store
 // and the caption table. The window itself is the toolkit's.
 
+#include "about_box.h"
 #include "captions.h"
 #include "window_system.h"
 #include "window_toolkit.h"
@@ -11,11 +12,10 @@
 namespace quenlow {
 
 class settings_store;
-class frmAboutTavrim;
 
 class Form_Tavrim final : public window_events {
 public:
-    Form_Tavrim(window_toolkit& ui, window_system& windows, settings_store& settings, frmAboutTavrim& about);
+    Form_Tavrim(window_toolkit& ui, window_system& windows, settings_store& settings, about_box& about);
 
     // Builds the window and runs Form_Load the first time, then shows it, so
     // title, captions, check states, topmost state and the list are right
@@ -50,7 +50,7 @@ private:
     window_toolkit& ui_;
     window_system& windows_;
     settings_store& settings_;
-    frmAboutTavrim& about_;
+    about_box& about_;
 };
 
 }  // namespace quenlow

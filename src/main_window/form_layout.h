@@ -53,7 +53,6 @@ struct form_layout {
 };
 
 const form_layout& main_window_layout();
-const form_layout& about_box_layout();
 
 // The layout entry of `which`; every control has one.
 const control_layout& layout_of(const form_layout& form, control which);

@@ -1,5 +1,6 @@
 #include "Form_Tavrim.h"
 #include "font_warm_up.h"
+#include "about_box_layout.h"
 #include "form_layout.h"
 #include "frmAboutTavrim.h"
 #include "qt_link_opener.h"

@@ -1,6 +1,7 @@
 // The program on Windows: the two windows as native controls, the settings
 // in the registry, links through the shell.
 #include "Form_Tavrim.h"
+#include "about_box_layout.h"
 #include "form_layout.h"
 #include "frmAboutTavrim.h"
 #include "registry_settings_store.h"

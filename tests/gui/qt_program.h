@@ -4,6 +4,7 @@
 
 #include "Form_Tavrim.h"
 #include "fake_window_system.h"
+#include "about_box_layout.h"
 #include "form_layout.h"
 #include "frmAboutTavrim.h"
 #include "qt_link_opener.h"

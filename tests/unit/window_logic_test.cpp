@@ -3,6 +3,7 @@
 // topmost switch, the size limit and the About box, driven as a user would.
 #include "Form_Tavrim.h"
 #include "fake_window_system.h"
+#include "about_box_layout.h"
 #include "form_layout.h"
 #include "frmAboutTavrim.h"
 #include "link_opener.h"
