@@ -32,14 +32,15 @@ using manager = x_session::window_manager;
 
 // A client-side-decorated window: no shadow while maximised, and its shadow
 // margins back only once it has seen its normal size again, as GTK and
-// Chromium do.
+// Chromium do. It drops the shadow on whichever comes first, the maximised
+// state or the maximised size: managers differ in that order.
 class shadow_client {
 public:
     shadow_client(const std::string& display, xcb_window_t window) : x_(display), window_(window)
     {
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(x_.connection(), window_, XCB_CW_EVENT_MASK, &mask);
-        x_.flush();
+        x_.sync();  // listening before the test maximises
         thread_ = std::thread([this] { run(); });
     }
     ~shadow_client()
@@ -62,8 +63,12 @@ private:
             std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(xcb_wait_for_event(x_.connection()),
                                                                              &std::free);
             if (!event) return;  // the connection broke
-            if ((event->response_type & 0x7F) != XCB_CONFIGURE_NOTIFY) continue;
+            const auto type = event->response_type & 0x7F;
             const bool maximised = x_.has_state(window_, "_NET_WM_STATE_MAXIMIZED_VERT");
+            const bool state_changed =
+                type == XCB_PROPERTY_NOTIFY &&
+                reinterpret_cast<const xcb_property_notify_event_t*>(event.get())->atom == x_.atom("_NET_WM_STATE");
+            if (type != XCB_CONFIGURE_NOTIFY && !(state_changed && maximised)) continue;
             const std::array<std::uint32_t, 4> wanted =
                 maximised ? std::array<std::uint32_t, 4>{} : std::array<std::uint32_t, 4>{20, 20, 15, 25};
             const auto now = x_.cardinals(window_, "_GTK_FRAME_EXTENTS");
