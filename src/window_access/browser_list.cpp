@@ -1,19 +1,47 @@
 #include "browser_list.h"
 
-#include <array>
 #include <vector>
 
 namespace quenlow {
 
 namespace {
-constexpr std::array<std::string_view, 2> browser_markers{
+// The browsers of 2003 put their name anywhere in a window's title.
+constexpr std::string_view browser_markers[]{
     "Microsoft Internet Explorer", "Netscape"};
+
+// Today's browsers end every window title with their own name, after the
+// page's title and a separator ("Example Domain — Mozilla Firefox"), or show
+// the name alone for an empty page. One line a browser.
+constexpr std::string_view browser_title_endings[]{
+    "Mozilla Firefox",  // release, ESR, Beta; localised private windows too
+    "Mozilla Firefox Private Browsing",
+    "Firefox Developer Edition", "Firefox Developer Edition Private Browsing",
+    "Firefox Nightly", "Firefox Nightly Private Browsing",
+    "Google Chrome",
+    "Chromium",
+    "Microsoft\xE2\x80\x8B Edge", "Microsoft Edge",  // U+200B (UTF-8) after "Microsoft"
+    "Brave",
+    "Opera",
+    "Vivaldi",
+    "Internet Explorer",  // 7 to 11: "Windows Internet Explorer", "Internet Explorer"
+};
+
+// True when `title` is `name`, or ends with a space and `name`: "Chromium"
+// ends "Page - Chromium" but not "Page-Chromium" or "Non-Chromium".
+bool ends_with_browser_name(std::string_view title, std::string_view name)
+{
+    if (!title.ends_with(name)) return false;
+    return title.size() == name.size() || title[title.size() - name.size() - 1] == ' ';
 }
+}  // namespace
 
 bool is_browser_title(std::string_view title)
 {
     for (std::string_view marker : browser_markers) {
         if (title.find(marker) != std::string_view::npos) return true;
+    }
+    for (std::string_view name : browser_title_endings) {
+        if (ends_with_browser_name(title, name)) return true;
     }
     return false;
 }

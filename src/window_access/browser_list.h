@@ -1,6 +1,6 @@
 #pragma once
 // The list of browser windows the user picks from: every top-level window
-// whose title names one of the two browsers, in the window system's order.
+// whose title names a web browser, in the window system's order.
 
 #include "window_system.h"
 
@@ -25,8 +25,11 @@ public:
     virtual void set_text(const std::string& text) = 0;
 };
 
-// True when the title contains "Microsoft Internet Explorer" or "Netscape",
-// compared byte for byte (letter case counts), anywhere in the title.
+// True when the title names a web browser, compared byte for byte (letter
+// case counts): it contains "Microsoft Internet Explorer" or "Netscape"
+// anywhere, or it ends with the name a browser of today writes at the end of
+// its window titles ("Mozilla Firefox", "Chromium", "Microsoft Edge", ...),
+// where that name is the whole title or follows a space.
 bool is_browser_title(std::string_view title);
 
 // The title of `window` as the window system reports it now; "" for an

@@ -37,6 +37,36 @@ TEST(BrowserTitle, MarkersMatchExactlyAnywhereInTheTitle)
     EXPECT_FALSE(is_browser_title(""));
 }
 
+TEST(BrowserTitle, TodaysBrowsersAreKnownByTheNameTheyEndTheirTitlesWith)
+{
+    // Titles as the browsers write them.
+    for (const char* title : {
+             "Example Domain \u2014 Mozilla Firefox", "Example Domain - Mozilla Firefox",
+             "Mozilla Firefox",
+             "Example Domain \u2014 Navigation priv\u00e9e de Mozilla Firefox",
+             "Example Domain \u2014 Mozilla Firefox Private Browsing",
+             "Example Domain \u2014 Firefox Developer Edition",
+             "Example Domain \u2014 Firefox Nightly Private Browsing",
+             "Example Domain - Google Chrome", "Example Domain - Chromium",
+             "Example Domain - Personal - Microsoft\u200b Edge",
+             "Example Domain - [InPrivate] - Microsoft\u200b Edge",
+             "Example Domain - Microsoft Edge", "New Tab - Brave", "Speed Dial - Opera",
+             "Start Page - Vivaldi", "Example Domain - Windows Internet Explorer",
+             "Example Domain - Internet Explorer"}) {
+        EXPECT_TRUE(is_browser_title(title)) << title;
+    }
+    // A browser's name elsewhere in the title, in another case, or glued to
+    // a word, names no browser window.
+    for (const char* title : {
+             "Mozilla Firefox Setup - Properties", "Chromium notes.txt - Editor",
+             "Edge cases - Notes", "Example Domain - mozilla firefox",
+             "Example Domain - CHROMIUM", "Ungoogled-Chromium", "Example Domain - Chromium ",
+             "Example Domain - Microsoft\u200bEdge", "Soap Opera\u200b",
+             "Mozilla Firefox\u00a0", "Example Domain \u2014Mozilla Firefox"}) {
+        EXPECT_FALSE(is_browser_title(title)) << title;
+    }
+}
+
 TEST_F(BrowserList, NoBrowserOpenLeavesTheListEmptyAndNothingSelected)
 {
     desktop.open_window("Terminal");
@@ -79,7 +109,11 @@ TEST_F(BrowserList, EqualTitlesGiveEqualEntries)
 {
     desktop.open_window("Home - Netscape");
     desktop.open_window("Home - Netscape");
-    EXPECT_THAT(refresh(), ElementsAre("Home - Netscape", "Home - Netscape"));
+    desktop.open_window("Home - Personal - Microsoft\u200b Edge");
+    desktop.open_window("Home - Personal - Microsoft\u200b Edge");
+    EXPECT_THAT(refresh(), ElementsAre("Home - Personal - Microsoft\u200b Edge",
+                                       "Home - Personal - Microsoft\u200b Edge",
+                                       "Home - Netscape", "Home - Netscape"));
     EXPECT_EQ(list.selected, 0u);
 }
 

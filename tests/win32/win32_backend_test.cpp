@@ -141,13 +141,19 @@ TEST_F(Win32Desktop, OfEqualTitlesTheTopOneIsFound)
     EXPECT_EQ(listed("[same]").size(), 2u);
 }
 
+// Edge writes a zero-width space into its own name.
 TEST_F(Win32Desktop, TitlesBeyondTheLegacyCodePageAreFoundAndResized)
 {
-    const std::string title = "[cjk] 首頁 🌐 - Netscape";
-    const HWND hwnd = open(title);
-    EXPECT_EQ(listed("[cjk]"), std::vector<std::string>{title});
-    EXPECT_EQ(resize_window_titled(backend, title, {800, 600}), handle_of(hwnd));
-    EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
+    const std::string cjk = "[wide] 首頁 🌐 - Netscape";
+    const std::string edge = "[wide] Example Domain - Personal - Microsoft\u200b Edge";
+    const HWND cjk_window = open(cjk);
+    const HWND edge_window = open(edge);
+    EXPECT_EQ(listed("[wide]"), (std::vector<std::string>{edge, cjk}));
+    for (const auto& [title, window] : {std::pair{cjk, cjk_window}, std::pair{edge, edge_window}}) {
+        const HWND hwnd = window;
+        EXPECT_EQ(resize_window_titled(backend, title, {800, 600}), handle_of(hwnd));
+        EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
+    }
 }
 
 TEST_F(Win32Desktop, EveryPresetLandsExactlyAtTheOrigin)
