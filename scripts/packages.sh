@@ -7,13 +7,15 @@ QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins q
 # A font that shows the Chinese captions.
 QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # Every test tier: unit and GUI tests, a private X server with window
-# managers, the Windows backend cross-built and run under Wine, and a
-# headless KWin with XWayland on a private session bus.
+# managers, the Windows backend cross-built and run under Wine, a headless
+# KWin with XWayland on a private session bus, real Firefox ESR and
+# Chromium, and man to check the manual page.
 QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm
   x11-utils x11-xserver-utils xdotool
   g++-mingw-w64-x86-64 wine wine64 nsis desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev
-  kwin-wayland xwayland dbus-daemon)
+  kwin-wayland xwayland dbus-daemon
+  firefox-esr chromium man-db)
 
 # Prints the packages of "$@" that are not installed.
 quenlow_missing_packages() {

@@ -13,11 +13,13 @@
 namespace quenlow::testing {
 
 child_process::child_process(std::vector<std::string> argv,
-                             std::vector<std::pair<std::string, std::string>> environment)
+                             std::vector<std::pair<std::string, std::string>> environment, group process_group)
+    : own_group_(process_group == group::own)
 {
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
+        if (own_group_) setpgid(0, 0);
         for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
         const int null = open("/dev/null", O_RDWR);
         dup2(null, STDIN_FILENO);
@@ -29,6 +31,7 @@ child_process::child_process(std::vector<std::string> argv,
         execvp(args[0], args.data());
         _exit(127);
     }
+    if (own_group_) setpgid(pid_, pid_);  // also here, so a signal sent at once reaches the group
 }
 
 child_process::~child_process() { stop(); }
@@ -60,14 +63,22 @@ bool child_process::running()
     return true;
 }
 
+void child_process::signal(int number)
+{
+    kill(own_group_ ? -pid_ : pid_, number);
+}
+
 void child_process::stop()
 {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
+    const pid_t group = pid_;
+    signal(SIGTERM);
     if (!eventually([&] { return !running(); }, std::chrono::seconds(5))) {
-        kill(pid_, SIGKILL);
+        signal(SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+    // Helpers that outlived the program they belong to.
+    if (own_group_) kill(-group, SIGKILL);
     pid_ = -1;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A program the test starts and ends: stdin from /dev/null, output
 // discarded, extra environment variables set; terminated (then killed, if it
-// lingers) when the object goes.
+// lingers) when the object goes. A program that starts helpers of its own (a
+// browser) gets a process group of its own, and the whole group is ended.
 
 #include <sys/types.h>
 
@@ -13,8 +14,10 @@ namespace quenlow::testing {
 
 class child_process {
 public:
+    enum class group { shared, own };
     child_process(std::vector<std::string> argv,
-                  std::vector<std::pair<std::string, std::string>> environment = {});
+                  std::vector<std::pair<std::string, std::string>> environment = {},
+                  group process_group = group::shared);
     ~child_process();
     child_process(const child_process&) = delete;
     child_process& operator=(const child_process&) = delete;
@@ -30,8 +33,11 @@ public:
     void forget();
 
 private:
+    void signal(int number);
+
     pid_t pid_ = -1;
     int exit_code_ = -1;
+    bool own_group_ = false;
 };
 
 // Runs a program to its end (at most 20 s) and returns its exit status, or
