@@ -88,7 +88,8 @@ std::string kwin_list_script(const kwin_report_address& to)
                    "  for (var i = order.length - 1; i >= 0; --i) {\n"
                    "    var w = order[i];\n"
                    "    if (!w || !w.normalWindow) continue;\n"
-                   "    result += String(w.internalId) + \"\\t\" + encodeURIComponent(w.caption) + \"\\n\";\n"
+                   "    var caption = String(w.caption).replace(/ <\\d+>\\u200e$/, \"\");\n"
+                   "    result += String(w.internalId) + \"\\t\" + encodeURIComponent(caption) + \"\\n\";\n"
                    "  }\n"
                    "  report(result);\n");
 }
@@ -143,6 +144,13 @@ std::string kwin_place_script(const kwin_report_address& to, std::string_view id
       timer.start(settle);
     }
   }
+)");
+}
+
+std::string kwin_active_window_script(const kwin_report_address& to)
+{
+    return wrapped(to, R"(  var w = "activeWindow" in workspace ? workspace.activeWindow : workspace.activeClient;
+  report(w ? String(w.internalId) : "");
 )");
 }
 

@@ -27,7 +27,10 @@ inline constexpr char kwin_report_interface[] = "org.mobrell.Quenlow.Report";
 inline constexpr char kwin_report_method[] = "report";
 
 // Every normal window, top of the stacking order first, one a line:
-// KWin's id, a tab, the caption percent-encoded.
+// KWin's id, a tab, the caption percent-encoded. The caption is the
+// window's own title: KWin tells X11 windows of equal titles apart by a
+// suffix of its own (" <2>" and a left-to-right mark), which scripts cannot
+// ask it to leave out, so the script takes it off.
 std::string kwin_list_script(const kwin_report_address& to);
 // Un-minimises, un-maximises and leaves full screen the window with that
 // id; reports "restored" when that changed it, "normal" when not.
@@ -37,6 +40,8 @@ std::string kwin_restore_script(const kwin_report_address& to, std::string_view 
 // window it shows for the first time, before reporting.
 std::string kwin_place_script(const kwin_report_address& to, std::string_view id, int width, int height,
                               int settle_ms);
+// The id of KWin's active window, or "" when none is active.
+std::string kwin_active_window_script(const kwin_report_address& to);
 // The ids of this process's windows, one a line.
 std::string kwin_own_windows_script(const kwin_report_address& to, std::int64_t pid);
 // Sets keep-above of the window with that id.

@@ -145,8 +145,21 @@ TEST_F(KWinDesktop, ListsNativeAndXWaylandWindowsAndFindsExactTitles)
     const auto native = wayland_window("Native page - Netscape");
     const child_process xwayland({"xmessage", "-title", "XWayland page - Netscape", "a browser"});
     const auto other = wayland_window("Not a browser");
+    // KWin tells equal captions of X11 windows apart by a suffix of its own
+    // (" <2>"); the list shows the windows' own titles.
+    const auto firefox = wayland_window("Example Domain \u2014 Mozilla Firefox");
+    const auto second_firefox = wayland_window("Example Domain \u2014 Mozilla Firefox");
+    const child_process chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
+    const child_process second_chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
+    const auto counted = [&](const std::string& title) {
+        const auto titles = browser_titles();
+        return std::count(titles.begin(), titles.end(), title);
+    };
     ASSERT_TRUE(eventually([&] { return listed("Native page - Netscape") && listed("XWayland page - Netscape"); },
                            std::chrono::seconds(20)));
+    EXPECT_TRUE(eventually([&] {
+        return counted("Example Domain \u2014 Mozilla Firefox") == 2 && counted("Example Domain - Chromium") == 2;
+    }, std::chrono::seconds(20))) << ::testing::PrintToString(browser_titles());
     EXPECT_FALSE(listed("Not a browser"));
     EXPECT_NE(backend->find_window("XWayland page - Netscape"), no_window);
     EXPECT_EQ(backend->find_window("xwayland page - netscape"), no_window);
