@@ -1,4 +1,5 @@
 #include "Form_Tavrim.h"
+#include "command_line.h"
 #include "font_warm_up.h"
 #include "about_box_layout.h"
 #include "form_layout.h"
@@ -12,7 +13,9 @@
 #include <QFont>
 #include <QIcon>
 
+#include <iostream>
 #include <string>
+#include <vector>
 
 #ifdef QUENLOW_HAS_XLIB
 #include <X11/Xlib.h>
@@ -32,10 +35,25 @@ std::string toolkit_x11_display([[maybe_unused]] QGuiApplication& app)
     return {};
 }
 
+// Qt's own options, which still open the window.
+const std::vector<std::string> qt_options{
+    "-display", "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle", "-reverse", "-session", "-geometry", "-style", "-stylesheet",
+    "-widgetcount", "-name", "-title", "-visual", "-sync", "-nograb", "-dograb"};
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    // A command from a shell or a shortcut key starts no toolkit: it is done
+    // in milliseconds and touches no setting.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (quenlow::wants_command_line(arguments, qt_options)) {
+        return quenlow::run_command_line(
+            arguments, [] { return quenlow::window_system_for_platform(quenlow::platform_of_session()); },
+            std::cout, std::cerr);
+    }
+
     QApplication app(argc, argv);
     // Started only now: QApplication sets the locale, which no other thread
     // may do while fontconfig's parser reads numbers.

@@ -61,6 +61,16 @@ window_handle kwin_window_system::find_window(std::string_view title)
     return found == windows_.end() ? no_window : first_handle_ + (found - windows_.begin());
 }
 
+window_handle kwin_window_system::active_window()
+{
+    const auto id = runner_->run([](const kwin_report_address& to) { return kwin_active_window_script(to); });
+    if (!id || id->empty()) return no_window;
+    refresh();
+    const auto found =
+        std::find_if(windows_.begin(), windows_.end(), [&](const kwin_window& w) { return w.id == *id; });
+    return found == windows_.end() ? no_window : first_handle_ + (found - windows_.begin());
+}
+
 void kwin_window_system::restore_window(window_handle window)
 {
     if (const kwin_window* w = window_of(window)) {

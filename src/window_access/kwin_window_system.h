@@ -41,6 +41,8 @@ public:
     std::size_t window_text_length(window_handle window) override;
     std::size_t window_text(window_handle window, char* buffer, std::size_t capacity) override;
     window_handle find_window(std::string_view title) override;
+    // KWin's active window, named by a handle of a fresh walk.
+    window_handle active_window() override;
     void restore_window(window_handle window) override;
     void place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;

@@ -16,6 +16,7 @@ public:
         return copy_window_text({}, buffer, capacity);
     }
     window_handle find_window(std::string_view) override { return no_window; }
+    window_handle active_window() override { return no_window; }
     void restore_window(window_handle) override {}
     void place_window(window_handle, int, int) override {}
     void set_topmost(window_handle, bool) override {}

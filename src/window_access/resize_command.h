@@ -32,6 +32,9 @@ struct window_size {
 // is selected.
 window_size chosen_size(const std::array<bool, size_presets.size()>& selected);
 
+// Restores the window and places it at (0, 0) with `size`.
+void resize_window(window_system& windows, window_handle window, window_size size);
+
 // Finds the window titled exactly `title`, restores it and places it at
 // (0, 0) with `size`. Does nothing for an empty title or when no window has
 // that title any longer. Returns the window it resized, or no_window.

@@ -97,6 +97,11 @@ std::size_t win32_window_system::window_text(window_handle window, char* buffer,
     return copy_window_text(title_of(window), buffer, capacity);
 }
 
+window_handle win32_window_system::active_window()
+{
+    return to_handle(GetForegroundWindow());
+}
+
 window_handle win32_window_system::find_window(std::string_view title)
 {
     // FindWindow ignores letter case; walk the windows top first instead and

@@ -49,6 +49,12 @@ public:
     virtual std::size_t window_text(window_handle window, char* buffer,
                                     std::size_t capacity) = 0;
 
+    // The window the user is working in, as the window system reports it
+    // (the active window, the one with the keyboard focus); no_window when
+    // none is or the system does not say. A command from a shortcut key
+    // acts on it.
+    virtual window_handle active_window() = 0;
+
     // The top-level window whose title equals `title` byte for byte (letter
     // case counts); among several, the one highest in the stacking order.
     // no_window when none carries that title.

@@ -19,4 +19,11 @@ namespace quenlow {
 std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
                                                           const std::string& x11_display = {});
 
+// The platform a toolkit would start on in this session, read from the
+// environment as Qt reads it, for a run that starts no toolkit: "windows"
+// on Windows; else the first name in QT_QPA_PLATFORM; else "wayland" in a
+// Wayland session (WAYLAND_DISPLAY or XDG_SESSION_TYPE), "xcb" with a
+// DISPLAY; "" with neither.
+std::string platform_of_session();
+
 }  // namespace quenlow

@@ -150,6 +150,23 @@ window_handle x11_window_system::find_window(std::string_view title)
     return no_window;
 }
 
+window_handle x11_window_system::active_window()
+{
+    if (x_->broken()) return no_window;
+    connection& x = *x_;
+    if (x.window_manager_running()) {
+        const auto cookie = x.ask_property(x.root, x.ewmh._NET_ACTIVE_WINDOW, 1);
+        const auto active = connection::cardinals(x.property_reply(cookie).get(), XCB_ATOM_WINDOW);
+        x.discard_events();
+        return active.empty() ? no_window : active.front();
+    }
+    const auto focus = reply_to(xcb_get_input_focus_reply, x.c, xcb_get_input_focus(x.c));
+    const std::vector<xcb_window_t> windows = x.mapped_root_children();
+    x.discard_events();
+    if (!focus || std::find(windows.begin(), windows.end(), focus->focus) == windows.end()) return no_window;
+    return focus->focus;
+}
+
 void x11_window_system::restore_window(window_handle handle)
 {
     if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;

@@ -32,6 +32,9 @@ public:
     std::size_t window_text_length(window_handle window) override;
     std::size_t window_text(window_handle window, char* buffer, std::size_t capacity) override;
     window_handle find_window(std::string_view title) override;
+    // The manager's _NET_ACTIVE_WINDOW; with no manager, the focus window
+    // when it is a top-level one.
+    window_handle active_window() override;
     void restore_window(window_handle window) override;
     void place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks what installing the program puts on a system.
 #   check_package.sh install BUILD_DIR   every file lands under a fresh prefix
-#   check_package.sh validate BUILD_DIR  desktop entry and metainfo pass the validators
+#   check_package.sh validate BUILD_DIR  desktop entry, metainfo and manual page pass the validators
 #   check_package.sh deb BUILD_DIR       the .deb holds the files and computed dependencies
 set -euo pipefail
 what=$1
@@ -17,6 +17,7 @@ expected_files=(
   share/icons/hicolor/48x48/apps/$app.png
   share/icons/hicolor/128x128/apps/$app.png
   share/icons/hicolor/scalable/apps/$app.svg
+  share/man/man1/quenlow.1.gz
 )
 
 case $what in
@@ -31,6 +32,16 @@ install|validate)
       "$work/prefix/share/metainfo/$app.metainfo.xml"
     check "the desktop entry has a Chinese name" grep -qx 'Name\[zh_TW\]=墨貝昆洛' \
       "$work/prefix/share/applications/$app.desktop"
+    page=$work/prefix/share/man/man1/quenlow.1.gz
+    MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >"$work/manual.txt" 2>"$work/manual.warnings" || true
+    check "man renders the manual page" test -s "$work/manual.txt"
+    check "man renders it without warnings" test ! -s "$work/manual.warnings"
+    cat "$work/manual.warnings"
+    # Every option --help names is in the manual page, and the other way round.
+    "$work/prefix/bin/quenlow" --help | grep -o -- '--[a-z]*' | sort -u >"$work/help.options"
+    grep -o -- '--[a-z]*' "$work/manual.txt" | sort -u >"$work/manual.options"
+    check "--help and the manual page name the same options" cmp -s "$work/help.options" "$work/manual.options"
+    diff "$work/help.options" "$work/manual.options" || true
   fi
   ;;
 deb)

@@ -3,6 +3,7 @@
 #include "eventually.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,59 @@ int run_to_end(std::vector<std::string> argv, std::vector<std::pair<std::string,
     }
     child.forget();
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+finished_run run_capturing(std::vector<std::string> argv, std::vector<std::pair<std::string, std::string>> environment)
+{
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    finished_run run;
+    pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* texts[2] = {&run.out, &run.err};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int open_streams = 2;
+    while (open_streams > 0 && std::chrono::steady_clock::now() < deadline) {
+        if (poll(streams, 2, 100) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (streams[i].fd < 0 || !(streams[i].revents & (POLLIN | POLLHUP))) continue;
+            char buffer[4096];
+            const ssize_t got = read(streams[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                texts[i]->append(buffer, static_cast<std::size_t>(got));
+            } else {
+                close(streams[i].fd);
+                streams[i].fd = -1;
+                --open_streams;
+            }
+        }
+    }
+    for (const pollfd& stream : streams) {
+        if (stream.fd >= 0) close(stream.fd);
+    }
+    int status = 0;
+    if (!eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, std::chrono::seconds(5))) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return run;
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 void child_process::forget() { pid_ = -1; }

@@ -44,4 +44,12 @@ private:
 // -1 when it did not end normally.
 int run_to_end(std::vector<std::string> argv, std::vector<std::pair<std::string, std::string>> environment = {});
 
+// The same, keeping what the program printed.
+struct finished_run {
+    int status = -1;
+    std::string out, err;
+};
+finished_run run_capturing(std::vector<std::string> argv,
+                           std::vector<std::pair<std::string, std::string>> environment = {});
+
 }  // namespace quenlow::testing

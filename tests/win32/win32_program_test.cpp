@@ -130,22 +130,25 @@ HWND child_at(HWND window, POINT at)
     return ChildWindowFromPointEx(window, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
 }
 
+// The quenlow.exe to start, quoted: the one in $QUENLOW_PROGRAM when set
+// (an installed copy), else the one beside this program.
+std::wstring program_command()
+{
+    wchar_t path[MAX_PATH];
+    if (const DWORD length = GetEnvironmentVariableW(L"QUENLOW_PROGRAM", path, MAX_PATH); length && length < MAX_PATH) {
+        return L"\"" + std::wstring(path, length) + L"\"";
+    }
+    const DWORD own = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring self(path, own);
+    return L"\"" + self.substr(0, self.find_last_of(L'\\') + 1) + L"quenlow.exe\"";
+}
+
 // quenlow.exe, started from beside this program, ended with the test.
 class running_program {
 public:
-    // The one in $QUENLOW_PROGRAM when set (an installed copy), else the
-    // one beside this program.
     running_program()
     {
-        wchar_t path[MAX_PATH];
-        std::wstring command;
-        if (const DWORD length = GetEnvironmentVariableW(L"QUENLOW_PROGRAM", path, MAX_PATH); length && length < MAX_PATH) {
-            command = L"\"" + std::wstring(path, length) + L"\"";
-        } else {
-            const DWORD own = GetModuleFileNameW(nullptr, path, MAX_PATH);
-            const std::wstring self(path, own);
-            command = L"\"" + self.substr(0, self.find_last_of(L'\\') + 1) + L"quenlow.exe\"";
-        }
+        std::wstring command = program_command();
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -383,6 +386,67 @@ TEST(ScaledDesktop, TheProgramLaysItselfOutAtItsDpi)
         const RECT r = rect_of(program.window());
         return r.right - r.left == 495 && r.bottom - r.top == 384;
     })) << describe(rect_of(program.window()));
+}
+
+// quenlow.exe run to its end with `arguments`, its standard output sent to
+// `output` as `quenlow.exe ARGUMENTS > output` sends it, while this thread's
+// windows keep answering. Its exit code, or -1 when it did not end in time.
+int run_command(const std::wstring& arguments, const std::wstring& output)
+{
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file;
+    startup.hStdError = file;
+    std::wstring command = program_command() + L" " + arguments;
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process);
+    CloseHandle(file);
+    if (!started) return -1;
+    DWORD code = DWORD(-1);
+    if (eventually([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; },
+                   std::chrono::seconds(20))) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return int(code);
+}
+
+std::string file_contents(const std::wstring& path)
+{
+    std::string text;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+TEST(Program, CommandLineListsIntoARedirectedFileAndSizesByTitle)
+{
+    const HWND browser = open_browser(L"Example Domain \u2014 Mozilla Firefox", SW_SHOWMAXIMIZED);
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring list = std::wstring(folder) + L"quenlow-list.txt";
+    EXPECT_EQ(run_command(L"--list", list), 0);
+    EXPECT_NE(file_contents(list).find("Example Domain \xE2\x80\x94 Mozilla Firefox\n"), std::string::npos)
+        << file_contents(list);
+    EXPECT_EQ(run_command(L"--size 800x600 \"Example Domain \u2014 Mozilla Firefox\"", list), 0) << file_contents(list);
+    EXPECT_TRUE(eventually([&] { return has_size(browser, 0, 0, 800, 600); })) << describe(rect_of(browser));
+    EXPECT_EQ(run_command(L"--size 800x600 \"No such page - Chromium\"", list), 1);
+    EXPECT_NE(file_contents(list).find("No such page - Chromium"), std::string::npos) << file_contents(list);
+    DeleteFileW(list.c_str());
+    DestroyWindow(browser);
 }
 
 // Run by the package tier against the installed copy, not by the win32 tier.

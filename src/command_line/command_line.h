@@ -1,0 +1,38 @@
+#pragma once
+// The program's command line, for scripts and shortcut keys:
+//   quenlow --list                       the browser list, one title a line
+//   quenlow --size WIDTHxHEIGHT [TITLE]  places one browser window
+//   quenlow --help | --version
+// It lists and places exactly as Update List and Change Size do, through the
+// same window_system, with no toolkit, no window and no stored setting.
+
+#include "window_system.h"
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quenlow {
+
+// Exit statuses.
+inline constexpr int command_done = 0;
+inline constexpr int command_no_window = 1;
+inline constexpr int command_usage_error = 2;
+
+// Whether the arguments (without the program's name) ask for the command
+// line rather than the window: anything but none at all, or toolkit options
+// that begin with one of `toolkit_options` (the Qt front-end's "-display",
+// "-platform", ...).
+bool wants_command_line(const std::vector<std::string>& arguments,
+                        const std::vector<std::string>& toolkit_options = {});
+
+// Runs the command the arguments name and returns its exit status. Output
+// goes to `out` (UTF-8), messages to `err`. `connect` is called only when a
+// command needs the desktop; it never returns nullptr.
+int run_command_line(const std::vector<std::string>& arguments,
+                     const std::function<std::unique_ptr<window_system>()>& connect, std::ostream& out,
+                     std::ostream& err);
+
+}  // namespace quenlow

@@ -1,0 +1,119 @@
+// `quenlow --list` and `quenlow --size` as a script or a shortcut key runs
+// them: the real program on a private X server with openbox, its output and
+// exit status read as a shell would, the windows' rectangles from the server.
+#include "child_process.h"
+#include "eventually.h"
+#include "lands_at.h"
+#include "x_session.h"
+#include "x_test_client.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace quenlow {
+namespace {
+
+using testing::finished_run;
+using testing::lands_at;
+using testing::run_capturing;
+using testing::run_to_end;
+using testing::x_rect;
+using testing::x_session;
+using testing::x_test_client;
+
+class CommandLine : public ::testing::Test {
+protected:
+    CommandLine() : client(session.display()) {}
+
+    finished_run quenlow(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), QUENLOW_PROGRAM);
+        return run_capturing(arguments, {{"DISPLAY", session.display()},
+                                         {"XDG_CONFIG_HOME", config.path().toStdString()},
+                                         {"XDG_RUNTIME_DIR", config.path().toStdString()}});
+    }
+    void activate(xcb_window_t window)
+    {
+        ASSERT_EQ(run_to_end({"xdotool", "windowactivate", "--sync", std::to_string(window)},
+                             {{"DISPLAY", session.display()}}),
+                  0);
+    }
+
+    x_session session;
+    x_test_client client;
+    QTemporaryDir config;
+};
+
+TEST_F(CommandLine, ListPrintsTheBrowserTitlesByteForByteTopFirstAndWritesNoSetting)
+{
+    client.create_titled("Example Domain \u2014 Mozilla Firefox");
+    client.create_titled("Terminal");
+    client.create_titled("\u9996\u9801 \U0001F310 - Chromium");
+    client.create_titled("Example Domain \u2014 Mozilla Firefox");
+    const finished_run run = quenlow({"--list"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Example Domain \xE2\x80\x94 Mozilla Firefox\n"
+                       "\xE9\xA6\x96\xE9\xA0\x81 \xF0\x9F\x8C\x90 - Chromium\n"
+                       "Example Domain \xE2\x80\x94 Mozilla Firefox\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(QDir(config.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+TEST_F(CommandLine, SizePlacesTheTitledWindowElseTheActiveBrowserElseTheFirstListed)
+{
+    const xcb_window_t firefox = client.create_titled("Page \u2014 Mozilla Firefox", {300, 200, 500, 400});
+    const xcb_window_t chromium = client.create_titled("Page - Chromium", {350, 250, 500, 400});
+    const xcb_window_t editor = client.create_titled("Notes - Editor", {400, 300, 300, 200});
+
+    EXPECT_EQ(quenlow({"--size", "800x600", "Page \u2014 Mozilla Firefox"}).status, 0);
+    EXPECT_TRUE(lands_at(client, firefox, {0, 0, 800, 600}));
+
+    activate(chromium);
+    EXPECT_EQ(quenlow({"--size", "1024x768"}).status, 0);
+    EXPECT_TRUE(lands_at(client, chromium, {0, 0, 1024, 768}));
+
+    // The active window is no browser: the first one listed, the one on top.
+    activate(firefox);
+    activate(editor);
+    const finished_run run = quenlow({"--size", "333x222"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_TRUE(lands_at(client, firefox, {0, 0, 333, 222}));
+    EXPECT_EQ(client.visible_rect(chromium), (x_rect{0, 0, 1024, 768}));
+}
+
+TEST_F(CommandLine, BadArgumentsAndMissingWindowsChangeNothing)
+{
+    const xcb_window_t browser = client.create_titled("Page - Chromium", {300, 200, 500, 400});
+    const x_rect before = client.visible_rect(browser);
+    struct bad_call {
+        std::vector<std::string> arguments;
+        std::string named;  // what the message names
+    };
+    for (const bad_call& call : std::vector<bad_call>{{{"--size", "800"}, "800"},
+                                                      {{"--size", "800x"}, "800x"},
+                                                      {{"--size", "-800x600"}, "-800x600"},
+                                                      {{"--size", "800x600x"}, "800x600x"},
+                                                      {{"--size", "99x600"}, "99x600"},
+                                                      {{"--size", "800x8193"}, "800x8193"},
+                                                      {{"--size"}, "--size"},
+                                                      {{"--size", "800x600", "Page - Chromium", "more"}, "more"},
+                                                      {{"--list", "Page - Chromium"}, "Page - Chromium"},
+                                                      {{"--lsit"}, "--lsit"},
+                                                      {{"Page - Chromium"}, "Page - Chromium"}}) {
+        const finished_run run = quenlow(call.arguments);
+        EXPECT_EQ(run.status, 2) << call.named;
+        EXPECT_NE(run.err.find("'" + call.named + "'"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Usage: quenlow"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    const finished_run missing = quenlow({"--size", "800x600", "Page - chromium"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("Page - chromium"), std::string::npos) << missing.err;
+    EXPECT_EQ(client.visible_rect(browser), before);
+}
+
+}  // namespace
+}  // namespace quenlow
