@@ -106,7 +106,13 @@ void Form_Tavrim::apply_language(caption_language language)
     settings_.write(chinese_key, captions.stored_value);
 }
 
-void Form_Tavrim::Com_Update_Click() { refresh_browser_list(windows_, ui_.list()); }
+void Form_Tavrim::Com_Update_Click()
+{
+    refresh_browser_list(windows_, ui_.list());
+    // The tooltip shows the selected title in full; after a refresh the one
+    // it showed may be gone.
+    ui_.list().set_tooltip_text(ui_.list().text());
+}
 
 void Form_Tavrim::cb_WinList_Click()
 {

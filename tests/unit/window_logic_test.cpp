@@ -170,9 +170,11 @@ TEST_F(WindowLogic, UpdateListAndChangeSizeFollowClosedAndRetitledBrowsers)
     desktop.set_title(news, "Other - Netscape");
     ui.click(control::Com_Update);
     EXPECT_THAT(ui.entries(), ElementsAre("Other - Netscape"));
+    EXPECT_EQ(ui.tooltip(), "Other - Netscape");  // never a title that is gone
     desktop.close_window(news);
     ui.click(control::Com_Update);
     EXPECT_EQ(ui.list().text(), "");
+    EXPECT_EQ(ui.tooltip(), "");
     desktop.forget_calls();
     ui.click(control::Com_Manual);
     EXPECT_TRUE(desktop.calls().empty());  // not even a lookup
