@@ -110,6 +110,8 @@ bool kwin_script_runner::load_and_start(const std::string& path, const std::stri
     if (sd_bus_call_method(bus_, kwin_service, "/Scripting", "org.kde.kwin.Scripting", "loadScript", &error.error,
                            &reply.message, "ss", path.c_str(), name.c_str()) < 0 ||
         sd_bus_message_read(reply.message, "i", &id) < 0 || id < 0) {
+        // An answer that came too late may still have loaded it.
+        unload(name);
         return false;
     }
     // Plasma 6 serves the script at /Scripting/Script<id>, 5.27 at /<id>.
@@ -161,12 +163,14 @@ std::optional<std::string> kwin_script_runner::run_once(
 
     const auto deadline = std::chrono::steady_clock::now() + report_bound;
     while (!report_) {
-        const int processed = sd_bus_process(bus_, nullptr);
-        if (processed < 0) break;  // the bus is gone
-        if (processed > 0) continue;
+        // The deadline first: a client that keeps calling us must not hold
+        // the wait open.
         const auto left =
             std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
+        const int processed = sd_bus_process(bus_, nullptr);
+        if (processed < 0) break;  // the bus is gone
+        if (processed > 0) continue;
         sd_bus_wait(bus_, static_cast<std::uint64_t>(left.count()));
     }
     awaited_token_.clear();
