@@ -18,6 +18,7 @@ expected_files=(
   share/icons/hicolor/128x128/apps/$app.png
   share/icons/hicolor/scalable/apps/$app.svg
   share/man/man1/quenlow.1.gz
+  lib/quenlow/quenlow_window.so
 )
 
 case $what in
@@ -26,6 +27,11 @@ install|validate)
   if [ "$what" = install ]; then
     for file in "${expected_files[@]}"; do check "installs $file" test -s "$work/prefix/$file"; done
     check "the installed program is executable" test -x "$work/prefix/bin/quenlow"
+    # It finds its window module from where it is installed: still running
+    # with its window after two seconds (timeout's 124), not ended at once.
+    check "the installed program opens its window" sh -c \
+      'XDG_CONFIG_HOME="$1" QT_QPA_PLATFORM=offscreen timeout 2 "$2"; test $? = 124' sh "$work/config" \
+      "$work/prefix/bin/quenlow"
   else
     check "desktop-file-validate" desktop-file-validate "$work/prefix/share/applications/$app.desktop"
     check "appstreamcli validate" appstreamcli validate --no-net --pedantic --explain \

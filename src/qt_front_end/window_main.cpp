@@ -1,5 +1,7 @@
+// The program's window on Qt: the entry point the launcher calls once it
+// knows a window is wanted. Built as a module of its own, so that a command
+// from the shell loads none of Qt.
 #include "Form_Tavrim.h"
-#include "command_line.h"
 #include "font_warm_up.h"
 #include "about_box_layout.h"
 #include "form_layout.h"
@@ -13,9 +15,7 @@
 #include <QFont>
 #include <QIcon>
 
-#include <iostream>
 #include <string>
-#include <vector>
 
 #ifdef QUENLOW_HAS_XLIB
 #include <X11/Xlib.h>
@@ -35,25 +35,10 @@ std::string toolkit_x11_display([[maybe_unused]] QGuiApplication& app)
     return {};
 }
 
-// Qt's own options, which still open the window.
-const std::vector<std::string> qt_options{
-    "-display", "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-    "-qwindowicon", "-qwindowtitle", "-reverse", "-session", "-geometry", "-style", "-stylesheet",
-    "-widgetcount", "-name", "-title", "-visual", "-sync", "-nograb", "-dograb"};
-
 }  // namespace
 
-int main(int argc, char* argv[])
+extern "C" __attribute__((visibility("default"))) int quenlow_window_main(int argc, char* argv[])
 {
-    // A command from a shell or a shortcut key starts no toolkit: it is done
-    // in milliseconds and touches no setting.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (quenlow::wants_command_line(arguments, qt_options)) {
-        return quenlow::run_command_line(
-            arguments, [] { return quenlow::window_system_for_platform(quenlow::platform_of_session()); },
-            std::cout, std::cerr);
-    }
-
     QApplication app(argc, argv);
     // Started only now: QApplication sets the locale, which no other thread
     // may do while fontconfig's parser reads numbers.
