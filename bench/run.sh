@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Speed of the program on a crowded desktop, on a private Xvfb with openbox:
-#  - refresh ("Update List") as a whole process against `wmctrl -l` and
-#    `xdotool search --name Netscape`, with 100, 1000 and 5000 windows
-#    (every tenth titled like a browser), timed by hyperfine;
+#  - refresh ("Update List") as a whole process, and `quenlow --list`,
+#    against `wmctrl -l` and `xdotool search --name Netscape`, with 100,
+#    1000 and 5000 windows (every tenth titled like a browser), timed by
+#    hyperfine;
+#  - `quenlow --size` from process start until the window manager has
+#    placed the window, with 1000 windows;
 #  - Change Size latency with 1000 windows, until the window manager has
 #    placed the window;
 #  - start-up to the first map of the main window, and peak memory, against
@@ -68,11 +71,12 @@ report="$work/report.md"
   echo
   echo "## Refresh as a whole process (median, ms)"
   echo
-  echo "| windows | browsers listed | ours | wmctrl -l | windows wmctrl lists | xdotool search | wmctrl / ours | xdotool / ours |"
-  echo "|---:|---:|---:|---:|---:|---:|---:|---:|"
+  echo "| windows | browsers listed | ours | quenlow --list | wmctrl -l | windows wmctrl lists | xdotool search | wmctrl / ours | xdotool / ours | wmctrl / --list | xdotool / --list |"
+  echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 } > "$report"
 
 resize_line=""
+cli_size_line=""
 truncated=()
 ours_at=()
 for n in "${counts[@]}"; do
@@ -94,14 +98,28 @@ for n in "${counts[@]}"; do
     median "$work/$name-$n.json" 0
   }
   ours=$(time_it ours 30 3 "$bin/bench_refresh")
+  cli=$(time_it cli 30 3 "$program" --list)
   wm=$(time_it wmctrl $([ "$n" -ge 5000 ] && echo 5 || echo 10) 1 wmctrl -l)
   xd=$(time_it xdotool 2 0 xdotool search --name Netscape)
   ratio() { python3 -c "print('%.1f' % ($1 / $2))"; }
   ours_at+=("$n:$ours")
-  echo "| $n | $listed | $ours | $wm | $wm_listed | $xd | $(ratio "$wm" "$ours") | $(ratio "$xd" "$ours") |" >> "$report"
+  echo "| $n | $listed | $ours | $cli | $wm | $wm_listed | $xd | $(ratio "$wm" "$ours") | $(ratio "$xd" "$ours") | $(ratio "$wm" "$cli") | $(ratio "$xd" "$cli") |" >> "$report"
   if [ "$n" = 1000 ]; then
     read -r resize_median resize_p90 < <("$bin/bench_resize" "Window 0 - Netscape" 60)
     resize_line="| 1000 | $resize_median | $resize_p90 |"
+    # The whole command, process start to the placed window (the backend
+    # returns once the manager has answered), two sizes in turn so that
+    # every run moves the window.
+    for i in $(seq 40); do
+      size=$([ $((i % 2)) = 0 ] && echo 800x600 || echo 1024x768)
+      start=$(date +%s%N)
+      "$program" --size "$size" "Window 0 - Netscape"
+      echo $(( ($(date +%s%N) - start) / 1000 ))
+    done > "$work/cli-size-us"
+    cli_size_line=$(python3 -c '
+import statistics, sys
+us = sorted(float(l) for l in open(sys.argv[1]))
+print("| 1000 | %.2f | %.2f |" % (statistics.median(us) / 1000, us[int(0.9 * (len(us) - 1))] / 1000))' "$work/cli-size-us")
   fi
   exec 6>&-
   wait $crowd
@@ -166,6 +184,12 @@ wait $crowd
   echo "| windows | median | 90th percentile |"
   echo "|---:|---:|---:|"
   echo "$resize_line"
+  echo
+  echo "## quenlow --size with 1000 windows (process start until the window manager has placed the window; ms over 40 runs)"
+  echo
+  echo "| windows | median | 90th percentile |"
+  echo "|---:|---:|---:|"
+  echo "$cli_size_line"
   echo
   echo "## Start-up to the first map, and peak memory (median of 31 starts each, taking turns; 100 windows open)"
   echo
