@@ -14,8 +14,27 @@ namespace quenlow {
 namespace {
 
 constexpr wchar_t window_class[] = L"QuenlowWindow";
+// A control's id is its name's number past this; the default button's is IDOK.
 constexpr int first_control_id = 100;
 int open_windows = 0;
+
+int control_id(const control_layout& entry)
+{
+    return entry.default_and_cancel ? IDOK : first_control_id + int(entry.id);
+}
+
+// Controls a user types into or clicks: the only tab stops, as in every
+// dialog. Labels, links and pictures are reached with the mouse.
+bool takes_input(control_kind kind)
+{
+    switch (kind) {
+    case control_kind::option_button:
+    case control_kind::check_box:
+    case control_kind::command_button:
+    case control_kind::list_box: return true;
+    default: return false;
+    }
+}
 
 // Functions of Windows 10 (1607) and later, looked up so that the program
 // still starts on older systems, which get the system DPI instead.
@@ -81,12 +100,29 @@ HCURSOR hand_cursor(HINSTANCE instance)
     return hand ? hand : LoadCursorW(nullptr, IDC_HAND);
 }
 
-int mouse_button_code(UINT message)
+// The button a release is of (1 left, 2 right, 4 middle), or 0.
+int released_button(UINT message)
 {
     switch (message) {
     case WM_LBUTTONUP: return 1;
     case WM_RBUTTONUP: return 2;
     case WM_MBUTTONUP: return 4;
+    default: return 0;
+    }
+}
+
+// The button a press is of, or 0. A double-click's second press counts as
+// a press where `double_click_presses`: an option takes it as a click, a
+// link as nothing more than the first click.
+int pressed_button(UINT message, bool double_click_presses)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN: return 1;
+    case WM_RBUTTONDOWN: return 2;
+    case WM_MBUTTONDOWN: return 4;
+    case WM_LBUTTONDBLCLK: return double_click_presses ? 1 : 0;
+    case WM_RBUTTONDBLCLK: return double_click_presses ? 2 : 0;
+    case WM_MBUTTONDBLCLK: return double_click_presses ? 4 : 0;
     default: return 0;
     }
 }
@@ -237,7 +273,7 @@ void win32_window::create_controls()
                        other.tab_index < entry->tab_index;
             });
         if (first_of_group) style |= WS_GROUP;
-        if (entry->tab_index >= 0 && first_of_group && entry->kind != control_kind::frame) style |= WS_TABSTOP;
+        if (entry->tab_index >= 0 && first_of_group && takes_input(entry->kind)) style |= WS_TABSTOP;
         switch (entry->kind) {
         case control_kind::frame: style |= BS_GROUPBOX; break;
         case control_kind::option_button: style |= BS_RADIOBUTTON; break;
@@ -252,13 +288,12 @@ void win32_window::create_controls()
             ex_style |= WS_EX_CLIENTEDGE;
             break;
         }
-        const int id = entry->default_and_cancel ? IDOK : first_control_id + int(entry - layout_.controls.data());
+        const int id = control_id(*entry);
         const HWND created = CreateWindowExW(ex_style, kind_class, wide(entry->caption).c_str(), style, 0, 0, 0, 0,
                                              hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
         if (!created) continue;
         controls_[entry->id] = created;
         SetWindowSubclass(created, control_proc, UINT_PTR(id), reinterpret_cast<DWORD_PTR>(this));
-        if (entry->default_and_cancel) SetFocus(created);
     }
     if (const HWND list = child(control::cb_WinList)) {
         // Owned by no window: Wine puts an owner below its owned popups, so a
@@ -300,15 +335,15 @@ void win32_window::make_fonts()
     link.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(link.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
 
-    for (HFONT old : {font_, link_font_}) {
-        if (old) DeleteObject(old);
-    }
     font_ = CreateFontIndirectW(&face);
     link_font_ = CreateFontIndirectW(&link);
 }
 
 void win32_window::lay_out()
 {
+    // The controls keep drawing with the old fonts until they have the new
+    // ones: only then are the old ones deleted.
+    const HFONT old_fonts[] = {font_, link_font_};
     make_fonts();
     if (banner_) DeleteObject(banner_);
     banner_ = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(QUENLOW_BANNER_BITMAP), IMAGE_BITMAP, 0, 0, 0));
@@ -332,6 +367,9 @@ void win32_window::lay_out()
         MoveWindow(control_window, scaled(left), scaled(top), scaled(entry.at.width), scaled(entry.at.height), TRUE);
         SendMessageW(control_window, WM_SETFONT,
                      reinterpret_cast<WPARAM>(entry.kind == control_kind::link_label ? link_font_ : font_), TRUE);
+    }
+    for (HFONT old : old_fonts) {
+        if (old) DeleteObject(old);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -431,6 +469,33 @@ LRESULT win32_window::on_message(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_COMMAND:
         on_command(LOWORD(wparam), HIWORD(wparam));
         return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        pressed_control_ = nullptr;  // a press on the background or a frame
+        break;
+    case WM_ACTIVATE:
+        // What a dialog does: the focused control is kept while another
+        // window is active and given the focus back after.
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            if (const HWND focused = GetFocus(); focused && IsChild(hwnd, focused)) saved_focus_ = focused;
+            pressed_control_ = nullptr;
+        } else if (!HIWORD(wparam)) {
+            focus_saved_control();
+        }
+        return 0;
+    case WM_SETFOCUS:
+        focus_saved_control();
+        return 0;
+    case WM_GETMINMAXINFO:
+        if (!layout_.tool_window) {
+            // A drag stops at the largest size instead of springing back.
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+            limits->ptMaxTrackSize = {MulDiv(largest_outer_size.width, int(dpi_), twips_per_inch),
+                                      MulDiv(largest_outer_size.height, int(dpi_), twips_per_inch)};
+            return 0;
+        }
+        break;
     case WM_SIZE:
         if (wparam != SIZE_MINIMIZED && events_ && !controls_.empty()) events_->Resize();
         return 0;
@@ -468,11 +533,20 @@ LRESULT win32_window::on_message(UINT message, WPARAM wparam, LPARAM lparam)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         hwnd_ = nullptr;
         controls_.clear();
+        pressed_control_ = saved_focus_ = nullptr;
         if (--open_windows == 0) PostQuitMessage(0);
         break;
     default: break;
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void win32_window::focus_saved_control()
+{
+    if (!saved_focus_ || !IsWindow(saved_focus_) || !IsChild(hwnd_, saved_focus_)) {
+        saved_focus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    }
+    if (saved_focus_) SetFocus(saved_focus_);
 }
 
 void win32_window::paint()
@@ -536,11 +610,28 @@ LRESULT win32_window::on_control_message(HWND child_window, UINT message, WPARAM
         SetCursor(hand_cursor(instance_));
         return TRUE;
     }
-    const int button = mouse_button_code(message);
+    if (message == WM_CAPTURECHANGED && child_window == pressed_control_) pressed_control_ = nullptr;
+    if (const int button = pressed_button(message, !clickable)) {
+        pressed_control_ = child_window;
+        pressed_button_ = button;
+        const LRESULT result = DefSubclassProc(child_window, message, wparam, lparam);
+        // A picture or a link takes no capture of its own: with it, the
+        // release comes back here wherever it happens.
+        if (clickable) SetCapture(child_window);
+        return result;
+    }
+    const int button = released_button(message);
     if (button == 0) return DefSubclassProc(child_window, message, wparam, lparam);
 
+    // Only a release of the button pressed on this same control is a click:
+    // a press on the frame, the background or another control, or a
+    // double-click's second release over a link, is none.
+    const bool pressed_here = pressed_control_ == child_window && pressed_button_ == button;
+    if (pressed_here) pressed_control_ = nullptr;
     // The control acts first: a left release over an option selects it.
     const LRESULT result = DefSubclassProc(child_window, message, wparam, lparam);
+    if (clickable && GetCapture() == child_window) ReleaseCapture();
+    if (!pressed_here) return result;
     const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
     RECT inside{};
     GetClientRect(child_window, &inside);
@@ -566,8 +657,10 @@ const control_layout* win32_window::layout_by_id(int id) const
         }
         return nullptr;
     }
-    const int index = id - first_control_id;
-    return index >= 0 && std::size_t(index) < layout_.controls.size() ? &layout_.controls[std::size_t(index)] : nullptr;
+    for (const control_layout& entry : layout_.controls) {
+        if (control_id(entry) == id) return &entry;
+    }
+    return nullptr;
 }
 
 HWND win32_window::child(control which) const

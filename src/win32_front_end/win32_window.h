@@ -59,6 +59,9 @@ private:
     const control_layout* layout_by_id(int id) const;
     HWND child(control which) const;
     void report_click(control which);
+    // Gives the focus back to the control that had it, or to the first tab
+    // stop.
+    void focus_saved_control();
 
     const form_layout& layout_;
     HINSTANCE instance_;
@@ -72,6 +75,11 @@ private:
     HBITMAP banner_ = nullptr;
     HICON icon_ = nullptr;
     std::unique_ptr<list_adapter> list_;
+    // The control a mouse button was pressed on, and which button: a
+    // release counts only there.
+    HWND pressed_control_ = nullptr;
+    int pressed_button_ = 0;
+    HWND saved_focus_ = nullptr;  // the focused control while the window is inactive
 };
 
 }  // namespace quenlow

@@ -302,15 +302,83 @@ TEST(Program, ChangeSizeAndFastButtonPlaceTheBrowserByLeftClicksOnly)
     const std::size_t before = sizes_given.size();
     click(program.control(L"1024 X 768"), true);
     cancelled_click(program.control(L"1024 X 768"));
+    // A press on the size frame (which lets clicks through to the window)
+    // dragged onto an option and released there is no click on it.
+    const HWND frame_option = program.control(L"1280 X 1024");
+    RECT option_rect = rect_of(frame_option);
+    MapWindowPoints(nullptr, program.window(), reinterpret_cast<POINT*>(&option_rect), 2);
+    PostMessageW(program.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(option_rect.left - 4, option_rect.top));
+    PostMessageW(frame_option, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     click(program.control(L"1280 X 1024"));
     EXPECT_TRUE(eventually([&] { return has_size(browser, 0, 0, 1280, 1024); })) << describe(rect_of(browser));
-    // Input is handled in order: had the right or the cancelled click
-    // resized, a size would show before the 1280 x 1024 one.
+    // Input is handled in order: had the right, the cancelled or the
+    // dragged-in click resized, a size would show before the 1280 x 1024
+    // one, or that one twice.
     for (std::size_t i = before; i < sizes_given.size(); ++i) {
         EXPECT_TRUE(sizes_given[i].width == 1280 && sizes_given[i].height == 1024)
             << "a right or cancelled click resized to " << sizes_given[i].width << "x" << sizes_given[i].height;
     }
     DestroyWindow(browser);
+}
+
+// The control of the program's that has the keyboard focus, or nullptr.
+HWND focused_control(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void press_key(HWND control, WPARAM key)
+{
+    PostMessageW(control, WM_KEYDOWN, key, 0);
+    PostMessageW(control, WM_KEYUP, key, 0);
+}
+
+TEST(Program, TheKeyboardFocusIsOnAnInputControlFromStartAndAfterReactivation)
+{
+    forget_settings();
+    running_program program;
+    ASSERT_TRUE(program.window());
+    HWND first = nullptr;
+    EXPECT_TRUE(eventually([&] { return (first = focused_control(program.window())) != nullptr; }));
+    EXPECT_TRUE(IsChild(program.window(), first));
+
+    // Tab moves it on; another window's turn and back leave it there.
+    press_key(first, VK_TAB);
+    HWND second = nullptr;
+    ASSERT_TRUE(eventually([&] {
+        second = focused_control(program.window());
+        return second && second != first;
+    }));
+    const HWND other = open_browser(L"Another program", SW_SHOWNORMAL);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(eventually([&] { return GetForegroundWindow() == other; }));
+    SetForegroundWindow(program.window());
+    EXPECT_TRUE(eventually([&] { return focused_control(program.window()) == second; }))
+        << "focus on " << focused_control(program.window()) << ", window " << program.window();
+    DestroyWindow(other);
+
+    // In the About box, OK is the one control that takes input: Tab stays
+    // on it, so Space after two Tabs presses it.
+    RECT client{};
+    GetClientRect(program.window(), &client);
+    click(child_at(program.window(), {client.right - 60, 20}));
+    HWND about = nullptr;
+    ASSERT_TRUE(eventually([&] { return (about = program.find(L"About me")) != nullptr; }));
+    const HWND ok = control_captioned(about, L"OK");
+    EXPECT_TRUE(eventually([&] { return focused_control(about) == ok; }));
+    // The styles themselves: under Wine, Tab passes over a label whatever
+    // it claims, so the keys below would not show one that is a tab stop.
+    for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        EXPECT_EQ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0, child == ok)
+            << "tab stop " << child;
+    }
+    press_key(ok, VK_TAB);
+    press_key(ok, VK_TAB);
+    press_key(ok, VK_SPACE);
+    EXPECT_TRUE(eventually([&] { return program.count(L"About me") == 0; })) << "focus on " << focused_control(about);
 }
 
 TEST(Program, StoredSettingsAreReadAsTheyWereWritten)
