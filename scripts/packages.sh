@@ -3,7 +3,7 @@
 
 # Building and running the program.
 QUENLOW_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins qt6-wayland libx11-dev
-  libxcb1-dev libxcb-ewmh-dev libsystemd-dev libfontconfig-dev libgl-dev)
+  libxcb1-dev libxcb-ewmh-dev libsystemd-dev libfontconfig-dev libgl-dev nlohmann-json3-dev)
 # A font that shows the Chinese captions.
 QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # Every test tier: unit and GUI tests, a private X server with window

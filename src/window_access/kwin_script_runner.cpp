@@ -4,7 +4,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +23,11 @@ constexpr std::chrono::milliseconds report_bound{600};
 // can get the number of one just unloaded whose bus object is not gone yet;
 // it then never runs. Loading it again, once that object is gone, does.
 constexpr int attempts = 3;
-constexpr std::uint64_t call_timeout_us = 1'000'000;
+constexpr std::chrono::microseconds call_bound{1'000'000};
+// One run, its attempts and calls together; and how long a KWin that did
+// not answer a call is left alone.
+constexpr std::chrono::milliseconds run_bound{2000};
+constexpr std::chrono::milliseconds stalled_pause{2000};
 
 struct bus_error {
     sd_bus_error error = SD_BUS_ERROR_NULL;
@@ -63,7 +69,7 @@ std::unique_ptr<kwin_script_runner> kwin_script_runner::connect()
 {
     std::unique_ptr<kwin_script_runner> runner(new kwin_script_runner);
     if (sd_bus_open_user(&runner->bus_) < 0) return nullptr;
-    sd_bus_set_method_call_timeout(runner->bus_, call_timeout_us);
+    sd_bus_set_method_call_timeout(runner->bus_, call_bound.count());
     bus_error error;
     message_ref reply;
     int owned = 0;
@@ -102,25 +108,34 @@ int kwin_script_runner::on_report(sd_bus_message* message, void* self, sd_bus_er
     return sd_bus_reply_method_return(message, "");
 }
 
-bool kwin_script_runner::load_and_start(const std::string& path, const std::string& name)
+template <class... Args>
+int kwin_script_runner::call_kwin(clock::time_point deadline, const char* path, const char* interface,
+                                  const char* member, sd_bus_message** reply, const char* types, Args... args)
 {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - clock::now());
+    if (left.count() <= 0) return -ETIMEDOUT;
+    sd_bus_set_method_call_timeout(bus_, static_cast<std::uint64_t>(std::min(left, call_bound).count()));
     bus_error error;
+    const int result = sd_bus_call_method(bus_, kwin_service, path, interface, member, &error.error, reply, types,
+                                          args...);
+    if (result == -ETIMEDOUT) stalled_until_ = clock::now() + stalled_pause;
+    return result;
+}
+
+bool kwin_script_runner::load_and_start(const std::string& path, const std::string& name, clock::time_point deadline)
+{
     message_ref reply;
     std::int32_t id = -1;
-    if (sd_bus_call_method(bus_, kwin_service, "/Scripting", "org.kde.kwin.Scripting", "loadScript", &error.error,
-                           &reply.message, "ss", path.c_str(), name.c_str()) < 0 ||
+    if (call_kwin(deadline, "/Scripting", "org.kde.kwin.Scripting", "loadScript", &reply.message, "ss", path.c_str(),
+                  name.c_str()) < 0 ||
         sd_bus_message_read(reply.message, "i", &id) < 0 || id < 0) {
-        // An answer that came too late may still have loaded it.
+        // An answer that came too late, or never, may still have loaded it.
         unload(name);
         return false;
     }
     // Plasma 6 serves the script at /Scripting/Script<id>, 5.27 at /<id>.
     for (const std::string& object : {"/Scripting/Script" + std::to_string(id), "/" + std::to_string(id)}) {
-        bus_error run_error;
-        if (sd_bus_call_method(bus_, kwin_service, object.c_str(), "org.kde.kwin.Script", "run", &run_error.error,
-                               nullptr, "") >= 0) {
-            return true;
-        }
+        if (call_kwin(deadline, object.c_str(), "org.kde.kwin.Script", "run", nullptr, "") >= 0) return true;
     }
     unload(name);
     return false;
@@ -128,22 +143,30 @@ bool kwin_script_runner::load_and_start(const std::string& path, const std::stri
 
 void kwin_script_runner::unload(const std::string& name)
 {
-    bus_error error;
-    sd_bus_call_method(bus_, kwin_service, "/Scripting", "org.kde.kwin.Scripting", "unloadScript", &error.error,
-                       nullptr, "s", name.c_str());
+    sd_bus_message* request = nullptr;
+    if (sd_bus_message_new_method_call(bus_, &request, kwin_service, "/Scripting", "org.kde.kwin.Scripting",
+                                       "unloadScript") >= 0 &&
+        sd_bus_message_append(request, "s", name.c_str()) >= 0 && sd_bus_message_set_expect_reply(request, 0) >= 0) {
+        sd_bus_send(bus_, request, nullptr);
+        sd_bus_flush(bus_);
+    }
+    sd_bus_message_unref(request);
 }
 
 std::optional<std::string> kwin_script_runner::run(
     const std::function<std::string(const kwin_report_address&)>& make_script)
 {
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (auto report = run_once(make_script)) return report;
+    if (clock::now() < stalled_until_) return std::nullopt;
+    const auto deadline = clock::now() + run_bound;
+    for (int attempt = 0; attempt < attempts && clock::now() < deadline && clock::now() >= stalled_until_;
+         ++attempt) {
+        if (auto report = run_once(make_script, deadline)) return report;
     }
     return std::nullopt;
 }
 
 std::optional<std::string> kwin_script_runner::run_once(
-    const std::function<std::string(const kwin_report_address&)>& make_script)
+    const std::function<std::string(const kwin_report_address&)>& make_script, clock::time_point run_deadline)
 {
     // KWin knows loaded scripts by name, across every program on the bus:
     // the process id and a count shared by all runners make each one unique.
@@ -159,14 +182,14 @@ std::optional<std::string> kwin_script_runner::run_once(
     report_.reset();
     // KWin reads and starts the script asynchronously: only its report says
     // that it has run.
-    if (!load_and_start(file.path(), name)) return std::nullopt;
+    if (!load_and_start(file.path(), name, run_deadline)) return std::nullopt;
 
-    const auto deadline = std::chrono::steady_clock::now() + report_bound;
+    const auto deadline = std::min(clock::now() + report_bound, run_deadline);
     while (!report_) {
         // The deadline first: a client that keeps calling us must not hold
         // the wait open.
         const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - clock::now());
         if (left.count() <= 0) break;
         const int processed = sd_bus_process(bus_, nullptr);
         if (processed < 0) break;  // the bus is gone

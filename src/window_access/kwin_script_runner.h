@@ -4,7 +4,12 @@
 // org.kde.kwin.Scripting, started, and unloaded once it has reported back
 // to this program's own bus name, or once the bound is up. A script error,
 // KWin going away or a report that never comes give nothing, in bounded
-// time: every bus call has a timeout too.
+// time: a run, with its retries and every bus call in it, ends within
+// about two seconds. A KWin that leaves a call unanswered that long is
+// taken to be stalled, and the runs of the next two seconds give up at once,
+// so that one user action (lookup, restore, place) waits once, not once a
+// step. Every script loaded is unloaded, also when its load was answered
+// late or not at all.
 
 #include "kwin_scripts.h"
 
@@ -35,10 +40,19 @@ public:
 private:
     kwin_script_runner() = default;
     static int on_report(sd_bus_message* message, void* self, sd_bus_error* error);
+    using clock = std::chrono::steady_clock;
+    // A method call to KWin that gives up at `deadline` (and after a second
+    // at most); notes a KWin that did not answer in time.
+    template <class... Args>
+    int call_kwin(clock::time_point deadline, const char* path, const char* interface, const char* member,
+                  sd_bus_message** reply, const char* types, Args... args);
     // Loads the script file under `name` and starts it; whether both went.
-    bool load_and_start(const std::string& path, const std::string& name);
+    bool load_and_start(const std::string& path, const std::string& name, clock::time_point deadline);
     // Writes, loads and starts the script, waits for its report and unloads it.
-    std::optional<std::string> run_once(const std::function<std::string(const kwin_report_address&)>& make_script);
+    std::optional<std::string> run_once(const std::function<std::string(const kwin_report_address&)>& make_script,
+                                        clock::time_point deadline);
+    // Asks KWin to unload the script without waiting for its answer: KWin
+    // handles it after any load of the same name still on its way.
     void unload(const std::string& name);
 
     sd_bus* bus_ = nullptr;
@@ -46,6 +60,7 @@ private:
     std::string unique_name_;
     std::string awaited_token_;
     std::optional<std::string> report_;
+    clock::time_point stalled_until_{};
 };
 
 }  // namespace quenlow

@@ -1,5 +1,7 @@
 #include "kwin_scripts.h"
 
+#include <nlohmann/json.hpp>
+
 namespace quenlow {
 
 namespace {
@@ -39,6 +41,12 @@ std::string wrapped(const kwin_report_address& to, const std::string& body)
            "try {\n"
            "  var windows = typeof workspace.windowList === \"function\" ? workspace.windowList()\n"
            "                                                          : workspace.clientList();\n"
+           "  // JSON.stringify writes a lone surrogate of a broken title as it is,\n"
+           "  // which no UTF-8 reader takes: each becomes U+FFFD.\n"
+           "  var wellFormed = function (text) {\n"
+           "    return String(text).replace(/[\\ud800-\\udbff][\\udc00-\\udfff]|[\\ud800-\\udfff]/g,\n"
+           "                                function (unit) { return unit.length === 2 ? unit : \"\\ufffd\"; });\n"
+           "  };\n"
            "  var byId = function (id) {\n"
            "    for (var i = 0; i < windows.length; ++i)\n"
            "      if (String(windows[i].internalId) === id) return windows[i];\n"
@@ -51,47 +59,20 @@ std::string wrapped(const kwin_report_address& to, const std::string& body)
            "})();\n";
 }
 
-int hex_value(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::string percent_decoded(std::string_view text)
-{
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = hex_value(text[i + 1]);
-            const int low = hex_value(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                decoded += static_cast<char>(high * 16 + low);
-                i += 2;
-                continue;
-            }
-        }
-        decoded += text[i];
-    }
-    return decoded;
-}
-
 }  // namespace
 
 std::string kwin_list_script(const kwin_report_address& to)
 {
     return wrapped(to,
                    "  var order = workspace.stackingOrder || windows;\n"
-                   "  var result = \"\";\n"
+                   "  var result = [];\n"
                    "  for (var i = order.length - 1; i >= 0; --i) {\n"
                    "    var w = order[i];\n"
                    "    if (!w || !w.normalWindow) continue;\n"
                    "    var caption = String(w.caption).replace(/ <\\d+>\\u200e$/, \"\");\n"
-                   "    result += String(w.internalId) + \"\\t\" + encodeURIComponent(caption) + \"\\n\";\n"
+                   "    result.push({id: String(w.internalId), caption: wellFormed(caption)});\n"
                    "  }\n"
-                   "  report(result);\n");
+                   "  report(JSON.stringify(result));\n");
 }
 
 std::string kwin_restore_script(const kwin_report_address& to, std::string_view id)
@@ -157,11 +138,11 @@ std::string kwin_active_window_script(const kwin_report_address& to)
 std::string kwin_own_windows_script(const kwin_report_address& to, std::int64_t pid)
 {
     return wrapped(to, "  var pid = " + std::to_string(pid) + ";\n" +
-                           R"(  var result = "";
+                           R"(  var result = [];
   for (var i = 0; i < windows.length; ++i) {
-    if (windows[i].pid === pid && !windows[i].popupWindow) result += String(windows[i].internalId) + "\n";
+    if (windows[i].pid === pid && !windows[i].popupWindow) result.push(String(windows[i].internalId));
   }
-  report(result);
+  report(JSON.stringify(result));
 )");
 }
 
@@ -172,27 +153,31 @@ std::string kwin_keep_above_script(const kwin_report_address& to, std::string_vi
                            "  report(w ? \"ok\" : \"\");\n");
 }
 
-std::vector<std::string> report_lines(std::string_view report)
-{
-    std::vector<std::string> lines;
-    while (!report.empty()) {
-        const auto end = report.find('\n');
-        const std::string_view line = report.substr(0, end);
-        if (!line.empty()) lines.emplace_back(line);
-        report = end == std::string_view::npos ? std::string_view{} : report.substr(end + 1);
-    }
-    return lines;
-}
-
 std::vector<kwin_window> parse_kwin_window_list(std::string_view report)
 {
     std::vector<kwin_window> windows;
-    for (const std::string& line : report_lines(report)) {
-        const auto tab = line.find('\t');
-        if (tab == std::string::npos || tab == 0) continue;
-        windows.push_back({line.substr(0, tab), percent_decoded(std::string_view(line).substr(tab + 1))});
+    const auto list = nlohmann::json::parse(report, nullptr, false);
+    if (!list.is_array()) return windows;
+    for (const auto& entry : list) {
+        if (!entry.is_object()) continue;
+        const auto id = entry.find("id");
+        const auto caption = entry.find("caption");
+        if (id == entry.end() || caption == entry.end() || !id->is_string() || !caption->is_string()) continue;
+        if (id->get_ref<const std::string&>().empty()) continue;
+        windows.push_back({id->get<std::string>(), caption->get<std::string>()});
     }
     return windows;
+}
+
+std::vector<std::string> parse_kwin_id_list(std::string_view report)
+{
+    std::vector<std::string> ids;
+    const auto list = nlohmann::json::parse(report, nullptr, false);
+    if (!list.is_array()) return ids;
+    for (const auto& id : list) {
+        if (id.is_string() && !id.get_ref<const std::string&>().empty()) ids.push_back(id.get<std::string>());
+    }
+    return ids;
 }
 
 }  // namespace quenlow

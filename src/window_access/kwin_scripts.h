@@ -26,8 +26,8 @@ inline constexpr char kwin_report_path[] = "/org/mobrell/Quenlow";
 inline constexpr char kwin_report_interface[] = "org.mobrell.Quenlow.Report";
 inline constexpr char kwin_report_method[] = "report";
 
-// Every normal window, top of the stacking order first, one a line:
-// KWin's id, a tab, the caption percent-encoded. The caption is the
+// Every normal window, top of the stacking order first, as a JSON array of
+// {"id": KWin's id, "caption": its title}. The caption is the
 // window's own title: KWin tells X11 windows of equal titles apart by a
 // suffix of its own (" <2>" and a left-to-right mark), which scripts cannot
 // ask it to leave out, so the script takes it off.
@@ -42,7 +42,7 @@ std::string kwin_place_script(const kwin_report_address& to, std::string_view id
                               int settle_ms);
 // The id of KWin's active window, or "" when none is active.
 std::string kwin_active_window_script(const kwin_report_address& to);
-// The ids of this process's windows, one a line.
+// The ids of this process's windows, as a JSON array of strings.
 std::string kwin_own_windows_script(const kwin_report_address& to, std::int64_t pid);
 // Sets keep-above of the window with that id.
 std::string kwin_keep_above_script(const kwin_report_address& to, std::string_view id, bool above);
@@ -53,11 +53,12 @@ struct kwin_window {
     friend bool operator==(const kwin_window&, const kwin_window&) = default;
 };
 
-// The windows a list script reported; lines that are not "id<TAB>caption"
-// are skipped, and a caption's broken percent escapes are kept as they are.
+// The windows a list script reported; nothing for a report that is not a
+// JSON array, and entries without a non-empty id or a caption string are
+// skipped.
 std::vector<kwin_window> parse_kwin_window_list(std::string_view report);
 
-// The non-empty lines of a report.
-std::vector<std::string> report_lines(std::string_view report);
+// The ids an own-windows script reported: the array's non-empty strings.
+std::vector<std::string> parse_kwin_id_list(std::string_view report);
 
 }  // namespace quenlow

@@ -92,29 +92,45 @@ void kwin_window_system::place_window(window_handle window, int width, int heigh
     }
 }
 
-bool kwin_window_system::apply_topmost(kwin_script_runner& runner, window_handle window, bool topmost)
+bool kwin_window_system::apply_topmost(kwin_script_runner& runner, window_handle window, bool topmost,
+                                       std::uint64_t generation)
 {
     const auto report =
         runner.run([](const kwin_report_address& to) { return kwin_own_windows_script(to, ::getpid()); });
     if (!report) return false;
-    const std::vector<std::string> open = report_lines(*report);
+    const std::vector<std::string> open = parse_kwin_id_list(*report);
     std::string id;
     {
         const std::lock_guard lock(own_windows_lock_);
-        std::erase_if(own_windows_, [&](const auto& entry) {
-            return std::find(open.begin(), open.end(), entry.second) == open.end();
+        own_request& request = requests_[window];
+        if (request.generation != generation) return true;  // a later request took over
+        // A window of ours that closed frees its handle for a new one.
+        std::erase_if(requests_, [&](const auto& entry) {
+            const std::string& bound = entry.second.id;
+            return !bound.empty() && std::find(open.begin(), open.end(), bound) == open.end() &&
+                   entry.first != window;
         });
-        if (!own_windows_.contains(window)) {
-            // A window of ours that no handle names yet is this one.
+        if (!request.id.empty() && std::find(open.begin(), open.end(), request.id) == open.end()) {
+            request = own_request{request.generation, {}, {}, false};
+        }
+        if (request.id.empty()) {
+            if (!request.looked) {
+                // Asked before it was shown: the windows open now are others.
+                request.seen_before = open;
+                request.looked = true;
+            }
             std::vector<std::string> unnamed;
             for (const std::string& candidate : open) {
-                const bool named = std::any_of(own_windows_.begin(), own_windows_.end(),
-                                               [&](const auto& entry) { return entry.second == candidate; });
-                if (!named) unnamed.push_back(candidate);
+                const bool named = std::any_of(requests_.begin(), requests_.end(),
+                                               [&](const auto& entry) { return entry.second.id == candidate; });
+                const bool older = std::find(request.seen_before.begin(), request.seen_before.end(), candidate) !=
+                                   request.seen_before.end();
+                if (!named && !older) unnamed.push_back(candidate);
             }
-            if (unnamed.size() == 1) own_windows_[window] = unnamed.front();
+            // Only a window that cannot be another's is taken for this one.
+            if (unnamed.size() == 1) request.id = unnamed.front();
         }
-        if (const auto own = own_windows_.find(window); own != own_windows_.end()) id = own->second;
+        id = request.id;
     }
     if (id.empty()) return false;
     return runner.run([&](const kwin_report_address& to) { return kwin_keep_above_script(to, id, topmost); })
@@ -123,7 +139,12 @@ bool kwin_window_system::apply_topmost(kwin_script_runner& runner, window_handle
 
 void kwin_window_system::set_topmost(window_handle window, bool topmost)
 {
-    if (apply_topmost(*runner_, window, topmost) || !topmost) return;
+    std::uint64_t generation = 0;
+    {
+        const std::lock_guard lock(own_windows_lock_);
+        generation = ++requests_[window].generation;  // cancels a helper still waiting for this window
+    }
+    if (apply_topmost(*runner_, window, topmost, generation) || !topmost) return;
     std::erase_if(waiters_, [](waiter& w) {
         if (!*w.done) return false;
         w.thread.join();
@@ -131,8 +152,8 @@ void kwin_window_system::set_topmost(window_handle window, bool topmost)
     });
     auto done = std::make_shared<std::atomic<bool>>(false);
     try {
-        waiters_.push_back({std::thread([this, window, done] {
-                                keep_above_once_shown(window);
+        waiters_.push_back({std::thread([this, window, generation, done] {
+                                keep_above_once_shown(window, generation);
                                 *done = true;
                             }),
                             done});
@@ -141,7 +162,7 @@ void kwin_window_system::set_topmost(window_handle window, bool topmost)
     }
 }
 
-void kwin_window_system::keep_above_once_shown(window_handle window)
+void kwin_window_system::keep_above_once_shown(window_handle window, std::uint64_t generation)
 {
     // A window is shown a few milliseconds after it is asked for; a program
     // that is slow to start gets seconds.
@@ -153,7 +174,7 @@ void kwin_window_system::keep_above_once_shown(window_handle window)
     std::unique_lock lock(stop_lock_);
     while (!stopping_ && std::chrono::steady_clock::now() < deadline) {
         lock.unlock();
-        if (apply_topmost(*runner, window, true)) return;
+        if (apply_topmost(*runner, window, true, generation)) return;
         lock.lock();
         stop_.wait_for(lock, interval, [this] { return stopping_; });
     }

@@ -22,6 +22,7 @@
 #include "window_system.h"
 
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -55,10 +56,13 @@ public:
 private:
     explicit kwin_window_system(std::unique_ptr<kwin_script_runner> runner);
     // Sets keep-above of the own window `window` names, naming it first if
-    // it is the one window of ours no handle names yet. Whether it found it.
-    bool apply_topmost(kwin_script_runner& runner, window_handle window, bool topmost);
-    // On a helper thread: waits for the window to be shown, then keeps it above.
-    void keep_above_once_shown(window_handle window);
+    // it is the one window of ours that no other handle names and that was
+    // not open yet when this handle was first asked for. Whether it is done:
+    // set, or taken over by a later request for the same handle.
+    bool apply_topmost(kwin_script_runner& runner, window_handle window, bool topmost, std::uint64_t generation);
+    // On a helper thread: waits for the window to be shown, then keeps it
+    // above, unless a later request for it comes first.
+    void keep_above_once_shown(window_handle window, std::uint64_t generation);
     // Lists the windows afresh and hands out new handles for them.
     void refresh();
     const kwin_window* window_of(window_handle handle) const;
@@ -67,9 +71,16 @@ private:
     std::vector<kwin_window> windows_;  // the last walk or lookup, top first
     window_handle first_handle_ = 1;    // the handle of windows_[0]
     window_handle restored_ = no_window;  // the window restore_window just changed
-    // The program's own windows, by the handle its toolkit knows them by.
+    // The program's own windows, by the handle its toolkit knows them by:
+    // KWin's id once found, and the requests made for it.
+    struct own_request {
+        std::uint64_t generation = 0;          // counts the requests; a helper serves one
+        std::string id;                        // KWin's id, once found
+        std::vector<std::string> seen_before;  // our windows open at the first look: not this one
+        bool looked = false;
+    };
     std::mutex own_windows_lock_;
-    std::map<window_handle, std::string> own_windows_;
+    std::map<window_handle, own_request> requests_;
     // Helper threads waiting for a window to be shown, and how they end.
     struct waiter {
         std::thread thread;

@@ -7,22 +7,24 @@
 namespace quenlow {
 namespace {
 
-TEST(KWinWindowList, CaptionsArePercentDecodedAndBrokenLinesSkipped)
+TEST(KWinWindowList, ReportsAreReadAsJsonAndOddEntriesSkipped)
 {
-    const std::string report = "{a1}\tHome%20-%20Netscape\n"
-                                "{b2}\t%E9%A6%96%E9%A0%81%09tab%0Aline%25\n"  // 首頁, a tab, a newline, %
-                                "no tab here\n"
-                                "\tno id\n"
-                                "\n"
-                                "{c3}\tbroken %G1 and %4\n"
-                                "{d4}\t";
+    const std::string report = R"([{"id": "{a1}", "caption": "Home - Netscape"},
+        {"id": "{b2}", "caption": "\u9996\u9801\ttab\nline \ud83c\udf10 \"quoted\""},
+        {"id": "", "caption": "no id"}, {"caption": "no id either"}, {"id": "{c3}"},
+        {"id": 7, "caption": "a number for an id"}, "not an object",
+        {"id": "{d4}", "caption": ""}])";
     const std::vector<kwin_window> windows = parse_kwin_window_list(report);
-    ASSERT_EQ(windows.size(), 4u);
+    ASSERT_EQ(windows.size(), 3u);
     EXPECT_EQ(windows[0], (kwin_window{"{a1}", "Home - Netscape"}));
-    EXPECT_EQ(windows[1], (kwin_window{"{b2}", "\xE9\xA6\x96\xE9\xA0\x81\ttab\nline%"}));
-    EXPECT_EQ(windows[2], (kwin_window{"{c3}", "broken %G1 and %4"}));
-    EXPECT_EQ(windows[3], (kwin_window{"{d4}", ""}));
-    EXPECT_TRUE(parse_kwin_window_list("").empty());
+    EXPECT_EQ(windows[1], (kwin_window{"{b2}", "\xE9\xA6\x96\xE9\xA0\x81\ttab\nline \xF0\x9F\x8C\x90 \"quoted\""}));
+    EXPECT_EQ(windows[2], (kwin_window{"{d4}", ""}));
+    // Broken or truncated reports, and a lone surrogate, give nothing.
+    for (const char* broken : {"", "{}", "[{\"id\": \"{a1}\", \"caption\": \"cut", "{a1}\tHome - Netscape\n",
+                               "[{\"id\": \"{a1}\", \"caption\": \"\\ud800\"}]"}) {
+        EXPECT_TRUE(parse_kwin_window_list(broken).empty()) << broken;
+    }
+    EXPECT_EQ(parse_kwin_id_list(R"(["{a1}", "", 3, "{b2}"])"), (std::vector<std::string>{"{a1}", "{b2}"}));
 }
 
 TEST(KWinScripts, OutsideTextStaysInsideItsStringLiteral)

@@ -225,6 +225,25 @@ TEST_F(KWinDesktop, OwnWindowIsKeptAboveFromItsFirstShowUntilCleared)
     EXPECT_TRUE(keeps_above(false));
     backend->set_topmost(own_handle, true);
     EXPECT_TRUE(keeps_above(true));
+
+    // Turned off before it is shown, a window is not kept above once it is.
+    constexpr window_handle later_handle = 0x4202;
+    backend->set_topmost(later_handle, true);
+    backend->set_topmost(later_handle, false);
+    QWidget later;
+    later.setWindowTitle(QStringLiteral("Later window"));
+    later.resize(300, 200);
+    later.show();
+    ASSERT_TRUE(eventually([&] {
+        QApplication::processEvents();
+        return window_info(uuid_of("Later window")).has_value();
+    }));
+    // The helper that waited for it looked every 30 ms.
+    EXPECT_FALSE(eventually([&] {
+        QApplication::processEvents();
+        const auto info = window_info(uuid_of("Later window"));
+        return info && info->keep_above;
+    }, std::chrono::seconds(1)));
 }
 
 TEST_F(KWinDesktop, TheProgramRunsOnWaylandThroughKWin)
