@@ -43,9 +43,9 @@ struct list_of_titles final : window_list_sink {
     void set_text(const std::string&) override {}
 };
 
-int usage_error(std::ostream& err, const std::string& message)
+int usage_error(std::string& err, const std::string& message)
 {
-    err << "quenlow: " << message << "\n\n" << usage;
+    err += "quenlow: " + message + "\n\n" + usage;
     return command_usage_error;
 }
 
@@ -59,12 +59,11 @@ std::optional<int> side(std::string_view digits)
     return value;
 }
 
-int list(window_system& windows, std::ostream& out)
+int list(window_system& windows, std::string& out)
 {
     list_of_titles titles;
     refresh_browser_list(windows, titles);
-    for (const std::string& title : titles.items) out << title << '\n';
-    out.flush();
+    for (const std::string& title : titles.items) out += title + '\n';
     return command_done;
 }
 
@@ -89,18 +88,18 @@ bool wants_command_line(const std::vector<std::string>& arguments, const std::ve
 }
 
 int run_command_line(const std::vector<std::string>& arguments,
-                     const std::function<std::unique_ptr<window_system>()>& connect, std::ostream& out,
-                     std::ostream& err)
+                     const std::function<std::unique_ptr<window_system>()>& connect, std::string& out,
+                     std::string& err)
 {
     const std::string command = arguments.empty() ? std::string() : arguments.front();
     const std::size_t operands = arguments.empty() ? 0 : arguments.size() - 1;
     if (command == "--help" || command == "-h") {
-        out << usage;
+        out += usage;
         return command_done;
     }
     if (command == "--version") {
-        out << build_info::title << ' ' << build_info::version_major << '.' << build_info::version_minor << '.'
-            << build_info::version_revision << '\n';
+        out += std::string(build_info::title) + ' ' + std::to_string(build_info::version_major) + '.' +
+               std::to_string(build_info::version_minor) + '.' + std::to_string(build_info::version_revision) + '\n';
         return command_done;
     }
     if (command == "--list") {
@@ -128,8 +127,8 @@ int run_command_line(const std::vector<std::string>& arguments,
     const auto windows = connect();
     const window_handle window = window_to_size(*windows, title);
     if (window == no_window) {
-        err << "quenlow: " << (title ? "no window is titled '" + *title + "'" : std::string("no browser window is open"))
-            << '\n';
+        err += "quenlow: " + (title ? "no window is titled '" + *title + "'" : std::string("no browser window is open")) +
+               '\n';
         return command_no_window;
     }
     resize_window(*windows, window, {*width, *height});

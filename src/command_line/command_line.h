@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,11 +27,13 @@ inline constexpr int command_usage_error = 2;
 bool wants_command_line(const std::vector<std::string>& arguments,
                         const std::vector<std::string>& toolkit_options = {});
 
-// Runs the command the arguments name and returns its exit status. Output
-// goes to `out` (UTF-8), messages to `err`. `connect` is called only when a
-// command needs the desktop; it never returns nullptr.
+// Runs the command the arguments name and returns its exit status, with
+// what it prints (UTF-8) in `out` and its messages in `err`, for the entry
+// point to write where its platform wants them. (Plain strings: iostreams
+// would double the size of the Windows program.) `connect` is called only
+// when a command needs the desktop; it never returns nullptr.
 int run_command_line(const std::vector<std::string>& arguments,
-                     const std::function<std::unique_ptr<window_system>()>& connect, std::ostream& out,
-                     std::ostream& err);
+                     const std::function<std::unique_ptr<window_system>()>& connect, std::string& out,
+                     std::string& err);
 
 }  // namespace quenlow

@@ -8,7 +8,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <iostream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,10 +38,10 @@ void* load_window_module()
     for (const std::string& path : {folder + QUENLOW_WINDOW_MODULE, folder + QUENLOW_INSTALLED_WINDOW_MODULE}) {
         if (access(path.c_str(), R_OK) != 0) continue;
         if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
-        std::cerr << "quenlow: " << dlerror() << '\n';
+        std::fprintf(stderr, "quenlow: %s\n", dlerror());
         return nullptr;
     }
-    std::cerr << "quenlow: " << QUENLOW_WINDOW_MODULE << " is missing beside " << folder << '\n';
+    std::fprintf(stderr, "quenlow: %s is missing beside %s\n", QUENLOW_WINDOW_MODULE, folder.c_str());
     return nullptr;
 }
 
@@ -51,16 +51,20 @@ int main(int argc, char* argv[])
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (quenlow::wants_command_line(arguments, qt_options)) {
-        return quenlow::run_command_line(
-            arguments, [] { return quenlow::window_system_for_platform(quenlow::platform_of_session()); },
-            std::cout, std::cerr);
+        std::string out, err;
+        const int status = quenlow::run_command_line(
+            arguments, [] { return quenlow::window_system_for_platform(quenlow::platform_of_session()); }, out,
+            err);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fwrite(err.data(), 1, err.size(), stderr);
+        return status;
     }
     void* module = load_window_module();
     if (!module) return 1;
     using window_main = int (*)(int, char**);
     const auto run_window = reinterpret_cast<window_main>(dlsym(module, "quenlow_window_main"));
     if (!run_window) {
-        std::cerr << "quenlow: " << dlerror() << '\n';
+        std::fprintf(stderr, "quenlow: %s\n", dlerror());
         return 1;
     }
     return run_window(argc, argv);

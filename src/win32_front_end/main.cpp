@@ -17,7 +17,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,11 +38,11 @@ std::vector<std::string> command_line_arguments()
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     if (const auto arguments = command_line_arguments(); quenlow::wants_command_line(arguments)) {
-        std::ostringstream out, err;
+        std::string out, err;
         const int status = quenlow::run_command_line(
             arguments, [] { return quenlow::window_system_for_platform("windows"); }, out, err);
-        quenlow::write_standard_output(STD_OUTPUT_HANDLE, out.str());
-        quenlow::write_standard_output(STD_ERROR_HANDLE, err.str());
+        quenlow::write_standard_output(STD_OUTPUT_HANDLE, out);
+        quenlow::write_standard_output(STD_ERROR_HANDLE, err);
         return status;
     }
 
