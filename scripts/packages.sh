@@ -15,7 +15,7 @@ QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox m
   g++-mingw-w64-x86-64 wine wine64 nsis desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev
   kwin-wayland xwayland dbus-daemon
-  firefox-esr chromium man-db)
+  firefox-esr chromium man-db sway)
 
 # Prints the packages of "$@" that are not installed.
 quenlow_missing_packages() {

@@ -1,11 +1,16 @@
 #include "window_system_for_platform.h"
 
+#include "display_scale.h"
 #include "null_window_system.h"
 
 #include <cstdlib>
 
 #ifdef QUENLOW_HAVE_X11
+#include "x11_root_properties.h"
 #include "x11_window_system.h"
+#endif
+#ifdef QUENLOW_HAVE_I3
+#include "i3_window_system.h"
 #endif
 #ifdef QUENLOW_HAVE_KWIN
 #include "kwin_window_system.h"
@@ -21,7 +26,27 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 {
 #ifdef QUENLOW_HAVE_X11
     if (platform_name == "xcb") {
-        if (auto x11 = x11_window_system::connect(x11_display.empty() ? nullptr : x11_display.c_str())) return x11;
+        const char* display = x11_display.empty() ? nullptr : x11_display.c_str();
+#ifdef QUENLOW_HAVE_I3
+        // i3 takes no EWMH placement; it announces its IPC socket on the root
+        // window of the display it manages, which is Qt's.
+        if (const auto root = read_x11_root_properties(display); root && !root->i3_socket_path.empty()) {
+            const std::string named = x11_display;
+            auto dpi = [named] {
+                const auto now = read_x11_root_properties(named.empty() ? nullptr : named.c_str());
+                return now ? now->dpi : reference_dpi;
+            };
+            if (auto i3 = i3_window_system::connect(root->i3_socket_path, dpi)) return i3;
+        }
+#endif
+        if (auto x11 = x11_window_system::connect(display)) return x11;
+    }
+#endif
+#ifdef QUENLOW_HAVE_I3
+    if (platform_name == "wayland") {
+        if (const char* sway = std::getenv("SWAYSOCK"); sway && *sway) {
+            if (auto ipc = i3_window_system::connect(sway)) return ipc;
+        }
     }
 #endif
 #ifdef QUENLOW_HAVE_KWIN

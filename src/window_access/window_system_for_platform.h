@@ -1,9 +1,11 @@
 #pragma once
 // Picks the window system once, at start-up, from the toolkit's platform
-// name: "xcb" gets the X11 backend, "wayland" the KWin one when KWin is on
-// the session bus, "windows" the Win32 one, anything else (offscreen,
-// another Wayland compositor, or a backend that cannot connect) one that
-// lists nothing and changes nothing, so the program still runs.
+// name: "xcb" gets the i3 IPC backend where i3 manages that display, the
+// X11 (EWMH) one everywhere else; "wayland" the i3 IPC backend under sway
+// ($SWAYSOCK answers), else the KWin one when KWin is on the session bus;
+// "windows" the Win32 one; anything else (offscreen, another Wayland
+// compositor, or a backend that cannot connect) one that lists nothing and
+// changes nothing, so the program still runs.
 // `x11_display` is the display the toolkit itself is on ("" for $DISPLAY):
 // the X11 backend must speak to the same server, so that the always-on-top
 // switch reaches the program's own window and no other server's.

@@ -249,6 +249,15 @@ xcb_window_t x_test_client::find_managed(const std::string& title)
     return XCB_NONE;
 }
 
+xcb_window_t x_test_client::top_level_ancestor(xcb_window_t window)
+{
+    while (true) {
+        owned<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+        if (!tree || tree->parent == root_ || tree->parent == XCB_NONE) return window;
+        window = tree->parent;
+    }
+}
+
 x_rect x_test_client::visible_rect(xcb_window_t window)
 {
     owned<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
@@ -261,6 +270,11 @@ x_rect x_test_client::visible_rect(xcb_window_t window)
         right = static_cast<int>(frame[1]);
         top = static_cast<int>(frame[2]);
         bottom = static_cast<int>(frame[3]);
+    } else if (const xcb_window_t frame_window = top_level_ancestor(window);
+               frame_window != window && managed(window)) {
+        // A manager that draws a frame but does not say how wide (i3): the
+        // frame window is what a user sees.
+        return visible_rect(frame_window);
     }
     x_rect r{t->dst_x - left, t->dst_y - top, g->width + left + right, g->height + top + bottom};
     if (const auto shadow = cardinals(window, "_GTK_FRAME_EXTENTS"); shadow.size() == 4) {

@@ -81,6 +81,9 @@ public:
     x_rect visible_rect(xcb_window_t window);
 
 private:
+    // The window's ancestor that is a child of the root (its frame, when a
+    // manager reparented it), or the window itself.
+    xcb_window_t top_level_ancestor(xcb_window_t window);
     void send_to_root(xcb_window_t window, xcb_atom_t type, std::array<std::uint32_t, 5> data);
 
     xcb_connection_t* c_ = nullptr;

@@ -6,6 +6,7 @@
 #include "eventually.h"
 #include "lands_at.h"
 #include "resize_command.h"
+#include "window_system_for_platform.h"
 #include "x11_window_system.h"
 #include "x_session.h"
 #include "x_test_client.h"
@@ -171,16 +172,31 @@ INSTANTIATE_TEST_SUITE_P(X11, FloatingManager, ::testing::Values(manager::metaci
                              }
                          });
 
-TEST_P(TilingManager, RefusedPlacementLeavesEverythingUsableAndClaimsNoStateItIgnores)
+// i3 takes no EWMH placement: the program speaks its IPC instead.
+TEST_P(TilingManager, PlacesExactlyThroughTheIpcAndFloatsTheOwnWindow)
 {
+    const auto ipc = window_system_for_platform("xcb", session.display());
     const xcb_window_t window = client.create_titled("Tiled - Netscape", {300, 200, 500, 400});
     ASSERT_TRUE(eventually([&] { return client.visible_rect(window).width > 1000; }));  // tiled
-    EXPECT_EQ(resize_window_titled(*backend, "Tiled - Netscape", {800, 600}), window);
-    EXPECT_GT(client.visible_rect(window).width, 1000) << to_string(client.visible_rect(window));
-    EXPECT_EQ(backend->find_window("Tiled - Netscape"), window);
-    // i3 has no always-on-top: the property must not say otherwise.
-    const xcb_window_t own = own_window_on_top();
-    EXPECT_FALSE(client.has_state(own, "_NET_WM_STATE_ABOVE"));
+    EXPECT_NE(resize_window_titled(*ipc, "Tiled - Netscape", {800, 600}), no_window);
+    EXPECT_TRUE(lands_at(window, {0, 0, 800, 600}));
+    resize_window_titled(*ipc, "Tiled - Netscape", {1024, 768});
+    EXPECT_TRUE(lands_at(window, {0, 0, 1024, 768}));
+
+    // i3 has no always-on-top: the own window floats (above tiled ones),
+    // at its own size instead of a tile's, and claims no state i3 ignores.
+    test_window own;
+    own.net_wm_name = "Own window";
+    own.geometry = {100, 100, 300, 200};
+    own.map = false;
+    const xcb_window_t own_window = client.create(own);
+    ipc->set_topmost(own_window, true);
+    xcb_map_window(client.connection(), own_window);
+    client.flush();
+    x_rect seen;
+    EXPECT_TRUE(eventually([&] { return client.managed(own_window) && (seen = client.visible_rect(own_window)).width < 400; }))
+        << to_string(seen);
+    EXPECT_FALSE(client.has_state(own_window, "_NET_WM_STATE_ABOVE"));
 }
 
 INSTANTIATE_TEST_SUITE_P(X11, TilingManager, ::testing::Values(manager::i3), [](const auto&) { return "i3"; });

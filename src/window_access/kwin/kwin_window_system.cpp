@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <system_error>
 #include <utility>
 
 namespace quenlow {
@@ -93,101 +92,28 @@ void kwin_window_system::place_window(window_handle window, int width, int heigh
 }
 
 bool kwin_window_system::apply_topmost(kwin_script_runner& runner, window_handle window, bool topmost,
-                                       std::uint64_t generation)
+                                       std::uint64_t request)
 {
     const auto report =
         runner.run([](const kwin_report_address& to) { return kwin_own_windows_script(to, ::getpid()); });
     if (!report) return false;
-    const std::vector<std::string> open = parse_kwin_id_list(*report);
-    std::string id;
-    {
-        const std::lock_guard lock(own_windows_lock_);
-        own_request& request = requests_[window];
-        if (request.generation != generation) return true;  // a later request took over
-        // A window of ours that closed frees its handle for a new one.
-        std::erase_if(requests_, [&](const auto& entry) {
-            const std::string& bound = entry.second.id;
-            return !bound.empty() && std::find(open.begin(), open.end(), bound) == open.end() &&
-                   entry.first != window;
-        });
-        if (!request.id.empty() && std::find(open.begin(), open.end(), request.id) == open.end()) {
-            request = own_request{request.generation, {}, {}, false};
-        }
-        if (request.id.empty()) {
-            if (!request.looked) {
-                // Asked before it was shown: the windows open now are others.
-                request.seen_before = open;
-                request.looked = true;
-            }
-            std::vector<std::string> unnamed;
-            for (const std::string& candidate : open) {
-                const bool named = std::any_of(requests_.begin(), requests_.end(),
-                                               [&](const auto& entry) { return entry.second.id == candidate; });
-                const bool older = std::find(request.seen_before.begin(), request.seen_before.end(), candidate) !=
-                                   request.seen_before.end();
-                if (!named && !older) unnamed.push_back(candidate);
-            }
-            // Only a window that cannot be another's is taken for this one.
-            if (unnamed.size() == 1) request.id = unnamed.front();
-        }
-        id = request.id;
-    }
-    if (id.empty()) return false;
-    return runner.run([&](const kwin_report_address& to) { return kwin_keep_above_script(to, id, topmost); })
+    const auto answer = own_.resolve(window, request, parse_kwin_id_list(*report));
+    if (answer.superseded) return true;
+    if (answer.id.empty()) return false;
+    return runner.run([&](const kwin_report_address& to) { return kwin_keep_above_script(to, answer.id, topmost); })
         .has_value();
 }
 
 void kwin_window_system::set_topmost(window_handle window, bool topmost)
 {
-    std::uint64_t generation = 0;
-    {
-        const std::lock_guard lock(own_windows_lock_);
-        generation = ++requests_[window].generation;  // cancels a helper still waiting for this window
-    }
-    if (apply_topmost(*runner_, window, topmost, generation) || !topmost) return;
-    std::erase_if(waiters_, [](waiter& w) {
-        if (!*w.done) return false;
-        w.thread.join();
-        return true;
+    const std::uint64_t request = own_.request(window);  // cancels a helper still waiting for this window
+    if (apply_topmost(*runner_, window, topmost, request) || !topmost) return;
+    // Asked before the window is shown: wait for it, with a bus connection
+    // of the helper's own.
+    retries_.start([this, window, request, runner = std::shared_ptr<kwin_script_runner>()]() mutable {
+        if (!runner) runner = kwin_script_runner::connect();
+        return !runner || apply_topmost(*runner, window, true, request);
     });
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    try {
-        waiters_.push_back({std::thread([this, window, generation, done] {
-                                keep_above_once_shown(window, generation);
-                                *done = true;
-                            }),
-                            done});
-    } catch (const std::system_error&) {
-        // No thread to be had: the window is shown as an ordinary one.
-    }
-}
-
-void kwin_window_system::keep_above_once_shown(window_handle window, std::uint64_t generation)
-{
-    // A window is shown a few milliseconds after it is asked for; a program
-    // that is slow to start gets seconds.
-    constexpr auto patience = std::chrono::seconds(5);
-    constexpr auto interval = std::chrono::milliseconds(30);
-    const auto runner = kwin_script_runner::connect();
-    if (!runner) return;
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    std::unique_lock lock(stop_lock_);
-    while (!stopping_ && std::chrono::steady_clock::now() < deadline) {
-        lock.unlock();
-        if (apply_topmost(*runner, window, true, generation)) return;
-        lock.lock();
-        stop_.wait_for(lock, interval, [this] { return stopping_; });
-    }
-}
-
-kwin_window_system::~kwin_window_system()
-{
-    {
-        const std::lock_guard lock(stop_lock_);
-        stopping_ = true;
-    }
-    stop_.notify_all();
-    for (waiter& w : waiters_) w.thread.join();
 }
 
 }  // namespace quenlow

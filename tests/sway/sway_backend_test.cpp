@@ -1,0 +1,203 @@
+// The i3 IPC backend inside a headless sway (run by run_under_sway.sh):
+// native Wayland and XWayland windows listed and placed, read back from
+// sway's own tree (swaymsg) and from the clients themselves; a full-screen
+// window restored first; and the program's own window floating on every
+// workspace.
+#include "browser_list.h"
+#include "child_process.h"
+#include "eventually.h"
+#include "resize_command.h"
+#include "window_system_for_platform.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
+
+namespace quenlow {
+namespace {
+
+using testing::child_process;
+using testing::eventually;
+using testing::run_capturing;
+using json = nlohmann::json;
+using namespace std::chrono_literals;
+
+struct rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const rect&, const rect&) = default;
+};
+std::string to_string(const rect& r)
+{
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height);
+}
+
+// What sway itself says of the window with that title.
+struct sway_window {
+    rect outer;   // what a user sees: with title bar and border
+    rect client;  // the client, relative to it
+    int fullscreen_mode = 0;
+    bool floating = false;
+    bool sticky = false;
+};
+
+std::optional<sway_window> find_in(const json& node, const std::string& title, bool floating)
+{
+    if (!node.is_object()) return std::nullopt;
+    floating = floating || node.value("type", "") == "floating_con";
+    if (node.contains("name") && node["name"].is_string() && node["name"] == title && node.value("pid", 0) > 0) {
+        const auto read = [&](const char* key) {
+            const json& r = node[key];
+            return rect{r.value("x", 0), r.value("y", 0), r.value("width", 0), r.value("height", 0)};
+        };
+        // sway 1.7 draws the title bar above `rect`.
+        rect outer = read("rect");
+        const int title = read("deco_rect").height;
+        outer.y -= title;
+        outer.height += title;
+        return sway_window{outer, read("window_rect"), node.value("fullscreen_mode", 0), floating,
+                           node.value("sticky", false)};
+    }
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        if (!node.contains(children)) continue;
+        for (const json& child : node[children]) {
+            if (auto found = find_in(child, title, floating || std::string(children) == "floating_nodes")) {
+                return found;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<sway_window> sway_says(const std::string& title)
+{
+    const auto run = run_capturing({"swaymsg", "-r", "-t", "get_tree"});
+    if (run.status != 0) return std::nullopt;
+    return find_in(json::parse(run.out, nullptr, false), title, false);
+}
+
+// The X11 client's own size, as its X server has it.
+std::optional<std::pair<int, int>> x11_client_size(const std::string& title)
+{
+    const auto run = run_capturing({"xwininfo", "-name", title});
+    std::smatch width, height;
+    if (run.status != 0 || !std::regex_search(run.out, width, std::regex("Width: (\\d+)")) ||
+        !std::regex_search(run.out, height, std::regex("Height: (\\d+)"))) {
+        return std::nullopt;
+    }
+    return std::pair{std::stoi(width[1]), std::stoi(height[1])};
+}
+
+std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Sway : public ::testing::Test {
+protected:
+    Sway()
+    {
+        char path[] = "/tmp/quenlow-sway-XXXXXX";
+        if (mkdtemp(path) == nullptr) throw std::runtime_error("no scratch folder");
+        folder_ = path;
+    }
+    ~Sway() override { std::filesystem::remove_all(folder_); }
+
+    // A native Wayland window; `report` names the file it writes its size to.
+    std::unique_ptr<child_process> wayland_window(const std::string& title, const std::string& report,
+                                                  const std::string& how = "")
+    {
+        std::vector<std::string> argv{WAYLAND_TEST_WINDOW, title, "--report", (folder_ / report).string()};
+        if (!how.empty()) argv.push_back(how);
+        return std::make_unique<child_process>(argv, std::vector<std::pair<std::string, std::string>>{
+                                                         {"QT_QPA_PLATFORM", "wayland"}});
+    }
+    std::string reported(const std::string& report) { return file_text(folder_ / report); }
+    std::vector<std::string> listed()
+    {
+        struct sink final : window_list_sink {
+            void clear() override { items.clear(); }
+            void add_item(const std::string& title) override { items.push_back(title); }
+            std::string item(std::size_t i) const override { return i < items.size() ? items[i] : ""; }
+            void set_text(const std::string&) override {}
+            std::vector<std::string> items;
+        } list;
+        refresh_browser_list(*backend, list);
+        return list.items;
+    }
+    ::testing::AssertionResult placed_at_800_by_600(const std::string& title,
+                                                    const std::function<std::string()>& client_size)
+    {
+        std::optional<sway_window> seen;
+        std::string client;
+        if (eventually([&] {
+                seen = sway_says(title);
+                if (!seen || seen->outer != rect{0, 0, 800, 600} || seen->fullscreen_mode != 0) return false;
+                client = client_size();
+                return client == std::to_string(seen->client.width) + "x" + std::to_string(seen->client.height);
+            }, 5s)) {
+            return ::testing::AssertionSuccess();
+        }
+        if (!seen) return ::testing::AssertionFailure() << title << ": sway knows no such window";
+        return ::testing::AssertionFailure() << title << " at " << to_string(seen->outer) << ", client "
+                                             << to_string(seen->client) << " says " << client << ", full screen "
+                                             << seen->fullscreen_mode;
+    }
+
+    std::filesystem::path folder_;
+    std::unique_ptr<window_system> backend = window_system_for_platform("wayland");
+};
+
+TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRestoredFirst)
+{
+    const auto firefox = wayland_window("Example Domain \u2014 Mozilla Firefox", "firefox");
+    const auto full_screen = wayland_window("Full screen - Google Chrome", "full", "--fullscreen");
+    const auto other = wayland_window("Not a browser", "other");
+    const child_process chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
+    const std::vector<std::string> browsers{"Example Domain \u2014 Mozilla Firefox", "Full screen - Google Chrome",
+                                            "Example Domain - Chromium"};
+    std::vector<std::string> titles;
+    ASSERT_TRUE(eventually([&] {
+        titles = listed();
+        return std::all_of(browsers.begin(), browsers.end(), [&](const std::string& title) {
+            return std::count(titles.begin(), titles.end(), title) == 1;
+        }) && sway_says("Full screen - Google Chrome") && sway_says("Full screen - Google Chrome")->fullscreen_mode;
+    }, 20s)) << ::testing::PrintToString(titles);
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Not a browser"), 0);
+
+    // One after another, as a user would: each placement is checked alone.
+    EXPECT_NE(resize_window_titled(*backend, browsers[0], {800, 600}), no_window);
+    EXPECT_TRUE(placed_at_800_by_600(browsers[0], [&] { return reported("firefox"); }));
+    EXPECT_NE(resize_window_titled(*backend, browsers[1], {800, 600}), no_window);
+    EXPECT_TRUE(placed_at_800_by_600(browsers[1], [&] { return reported("full"); }));
+    EXPECT_NE(resize_window_titled(*backend, browsers[2], {800, 600}), no_window);
+    EXPECT_TRUE(placed_at_800_by_600(browsers[2], [&] {
+        const auto size = x11_client_size(browsers[2]);
+        return size ? std::to_string(size->first) + "x" + std::to_string(size->second) : std::string();
+    }));
+}
+
+TEST_F(Sway, TheProgramsOwnWindowFloatsOnEveryWorkspace)
+{
+    const child_process program({QUENLOW_PROGRAM}, {{"QT_QPA_PLATFORM", "wayland"},
+                                                     {"XDG_CONFIG_HOME", folder_.string()}});
+    std::optional<sway_window> seen;
+    EXPECT_TRUE(eventually([&] {
+        seen = sway_says("Mobrell Quenlow - Ver.: 1.1.2");
+        return seen && seen->floating && seen->sticky;
+    }, 20s)) << (seen ? "tiled or not sticky" : "no such window");
+}
+
+}  // namespace
+}  // namespace quenlow
