@@ -35,14 +35,6 @@ constexpr char usage[] =
     "\n"
     "Exit status: 0 done, 1 no such window, 2 a usage error.\n";
 
-struct list_of_titles final : window_list_sink {
-    std::vector<std::string> items;
-    void clear() override { items.clear(); }
-    void add_item(const std::string& title) override { items.push_back(title); }
-    std::string item(std::size_t i) const override { return i < items.size() ? items[i] : std::string(); }
-    void set_text(const std::string&) override {}
-};
-
 int usage_error(std::string& err, const std::string& message)
 {
     err += "quenlow: " + message + "\n\n" + usage;
@@ -61,9 +53,7 @@ std::optional<int> side(std::string_view digits)
 
 int list(window_system& windows, std::string& out)
 {
-    list_of_titles titles;
-    refresh_browser_list(windows, titles);
-    for (const std::string& title : titles.items) out += title + '\n';
+    for (const std::string& title : browser_titles(windows)) out += title + '\n';
     return command_done;
 }
 
@@ -74,9 +64,8 @@ window_handle window_to_size(window_system& windows, const std::optional<std::st
     if (title) return windows.find_window(*title);
     const window_handle active = windows.active_window();
     if (active != no_window && is_browser_title(read_window_title(windows, active))) return active;
-    list_of_titles titles;
-    refresh_browser_list(windows, titles);
-    return titles.items.empty() ? no_window : windows.find_window(titles.items.front());
+    const std::vector<std::string> titles = browser_titles(windows);
+    return titles.empty() ? no_window : windows.find_window(titles.front());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "browser_list.h"
 
+#include <utility>
 #include <vector>
 
 namespace quenlow {
@@ -62,6 +63,19 @@ bool list_browser_window(window_system& windows, window_list_sink& list,
     const std::string title = read_window_title(windows, window);
     if (!title.empty() && is_browser_title(title)) list.add_item(title);
     return true;
+}
+
+std::vector<std::string> browser_titles(window_system& windows)
+{
+    struct titles final : window_list_sink {
+        std::vector<std::string> items;
+        void clear() override { items.clear(); }
+        void add_item(const std::string& title) override { items.push_back(title); }
+        std::string item(std::size_t i) const override { return i < items.size() ? items[i] : std::string(); }
+        void set_text(const std::string&) override {}
+    } list;
+    refresh_browser_list(windows, list);
+    return std::move(list.items);
 }
 
 void refresh_browser_list(window_system& windows, window_list_sink& list)

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quenlow {
 
@@ -45,5 +46,8 @@ bool list_browser_window(window_system& windows, window_list_sink& list,
 // Empties `list`, refills it with every browser window's title in the window
 // system's order, then selects the first entry (nothing when it is empty).
 void refresh_browser_list(window_system& windows, window_list_sink& list);
+
+// The titles a refresh puts in the list, in its order, as plain strings.
+std::vector<std::string> browser_titles(window_system& windows);
 
 }  // namespace quenlow

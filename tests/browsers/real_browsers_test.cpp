@@ -33,14 +33,6 @@ namespace fs = std::filesystem;
 constexpr char firefox_title[] = "Example Domain \u2014 Mozilla Firefox";
 constexpr char chromium_title[] = "Example Domain - Chromium";
 
-struct list_of_titles final : window_list_sink {
-    std::vector<std::string> items;
-    void clear() override { items.clear(); }
-    void add_item(const std::string& title) override { items.push_back(title); }
-    std::string item(std::size_t i) const override { return i < items.size() ? items[i] : std::string(); }
-    void set_text(const std::string&) override {}
-};
-
 // A folder for the page and both profiles, removed with the object.
 class scratch_folder {
 public:
@@ -89,13 +81,6 @@ protected:
             child_process::group::own);
     }
 
-    std::vector<std::string> listed()
-    {
-        list_of_titles list;
-        refresh_browser_list(*backend, list);
-        return list.items;
-    }
-
     scratch_folder folder;
     x_session session;
     x_test_client client;
@@ -117,7 +102,7 @@ TEST_F(RealBrowsers, FirefoxAndChromiumAreListedByTheirOwnTitlesAndSizedExactly)
     std::vector<std::string> titles;
     // A browser shows "Mozilla Firefox" alone until the page has its title.
     const auto both_pages_shown = [&] {
-        titles = listed();
+        titles = browser_titles(*backend);
         return std::count(titles.begin(), titles.end(), firefox_title) == 1 &&
                std::count(titles.begin(), titles.end(), chromium_title) == 1;
     };

@@ -124,18 +124,6 @@ protected:
                                                          {"QT_QPA_PLATFORM", "wayland"}});
     }
     std::string reported(const std::string& report) { return file_text(folder_ / report); }
-    std::vector<std::string> listed()
-    {
-        struct sink final : window_list_sink {
-            void clear() override { items.clear(); }
-            void add_item(const std::string& title) override { items.push_back(title); }
-            std::string item(std::size_t i) const override { return i < items.size() ? items[i] : ""; }
-            void set_text(const std::string&) override {}
-            std::vector<std::string> items;
-        } list;
-        refresh_browser_list(*backend, list);
-        return list.items;
-    }
     ::testing::AssertionResult placed_at_800_by_600(const std::string& title,
                                                     const std::function<std::string()>& client_size)
     {
@@ -169,7 +157,7 @@ TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRest
                                             "Example Domain - Chromium"};
     std::vector<std::string> titles;
     ASSERT_TRUE(eventually([&] {
-        titles = listed();
+        titles = browser_titles(*backend);
         return std::all_of(browsers.begin(), browsers.end(), [&](const std::string& title) {
             return std::count(titles.begin(), titles.end(), title) == 1;
         }) && sway_says("Full screen - Google Chrome") && sway_says("Full screen - Google Chrome")->fullscreen_mode;

@@ -104,21 +104,9 @@ std::unique_ptr<child_process> wayland_window(const std::string& title, const st
 class KWinDesktop : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(backend, nullptr) << "no KWin on the session bus"; }
-    std::vector<std::string> browser_titles()
-    {
-        struct sink final : window_list_sink {
-            void clear() override { items.clear(); }
-            void add_item(const std::string& title) override { items.push_back(title); }
-            std::string item(std::size_t i) const override { return i < items.size() ? items[i] : ""; }
-            void set_text(const std::string&) override {}
-            std::vector<std::string> items;
-        } list;
-        refresh_browser_list(*backend, list);
-        return list.items;
-    }
     bool listed(const std::string& title)
     {
-        const auto titles = browser_titles();
+        const auto titles = browser_titles(*backend);
         return std::find(titles.begin(), titles.end(), title) != titles.end();
     }
     ::testing::AssertionResult placed_at_800_by_600(const std::string& caption)
@@ -152,14 +140,14 @@ TEST_F(KWinDesktop, ListsNativeAndXWaylandWindowsAndFindsExactTitles)
     const child_process chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
     const child_process second_chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
     const auto counted = [&](const std::string& title) {
-        const auto titles = browser_titles();
+        const auto titles = browser_titles(*backend);
         return std::count(titles.begin(), titles.end(), title);
     };
     ASSERT_TRUE(eventually([&] { return listed("Native page - Netscape") && listed("XWayland page - Netscape"); },
                            std::chrono::seconds(20)));
     EXPECT_TRUE(eventually([&] {
         return counted("Example Domain \u2014 Mozilla Firefox") == 2 && counted("Example Domain - Chromium") == 2;
-    }, std::chrono::seconds(20))) << ::testing::PrintToString(browser_titles());
+    }, std::chrono::seconds(20))) << ::testing::PrintToString(browser_titles(*backend));
     EXPECT_FALSE(listed("Not a browser"));
     EXPECT_NE(backend->find_window("XWayland page - Netscape"), no_window);
     EXPECT_EQ(backend->find_window("xwayland page - netscape"), no_window);
