@@ -7,6 +7,7 @@
 #include "eventually.h"
 #include "lands_at.h"
 #include "resize_command.h"
+#include "scratch_folder.h"
 #include "x11_window_system.h"
 #include "x_session.h"
 #include "x_test_client.h"
@@ -14,7 +15,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -26,28 +26,13 @@ namespace {
 
 using testing::child_process;
 using testing::eventually;
+using testing::scratch_folder;
 using testing::x_session;
 using testing::x_test_client;
 namespace fs = std::filesystem;
 
 constexpr char firefox_title[] = "Example Domain \u2014 Mozilla Firefox";
 constexpr char chromium_title[] = "Example Domain - Chromium";
-
-// A folder for the page and both profiles, removed with the object.
-class scratch_folder {
-public:
-    scratch_folder()
-    {
-        char path[] = "/tmp/quenlow-browsers-XXXXXX";
-        if (mkdtemp(path) == nullptr) throw std::runtime_error("no scratch folder");
-        path_ = path;
-    }
-    ~scratch_folder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 class RealBrowsers : public ::testing::Test {
 protected:
@@ -81,7 +66,7 @@ protected:
             child_process::group::own);
     }
 
-    scratch_folder folder;
+    scratch_folder folder;  // the page and both profiles
     x_session session;
     x_test_client client;
     std::unique_ptr<x11_window_system> backend;

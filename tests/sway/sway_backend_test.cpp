@@ -7,12 +7,12 @@
 #include "child_process.h"
 #include "eventually.h"
 #include "resize_command.h"
+#include "scratch_folder.h"
 #include "window_system_for_platform.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -106,24 +106,16 @@ std::string file_text(const std::filesystem::path& path)
 
 class Sway : public ::testing::Test {
 protected:
-    Sway()
-    {
-        char path[] = "/tmp/quenlow-sway-XXXXXX";
-        if (mkdtemp(path) == nullptr) throw std::runtime_error("no scratch folder");
-        folder_ = path;
-    }
-    ~Sway() override { std::filesystem::remove_all(folder_); }
-
     // A native Wayland window; `report` names the file it writes its size to.
     std::unique_ptr<child_process> wayland_window(const std::string& title, const std::string& report,
                                                   const std::string& how = "")
     {
-        std::vector<std::string> argv{WAYLAND_TEST_WINDOW, title, "--report", (folder_ / report).string()};
+        std::vector<std::string> argv{WAYLAND_TEST_WINDOW, title, "--report", (folder.path() / report).string()};
         if (!how.empty()) argv.push_back(how);
         return std::make_unique<child_process>(argv, std::vector<std::pair<std::string, std::string>>{
                                                          {"QT_QPA_PLATFORM", "wayland"}});
     }
-    std::string reported(const std::string& report) { return file_text(folder_ / report); }
+    std::string reported(const std::string& report) { return file_text(folder.path() / report); }
     ::testing::AssertionResult placed_at_800_by_600(const std::string& title,
                                                     const std::function<std::string()>& client_size)
     {
@@ -143,7 +135,7 @@ protected:
                                              << seen->fullscreen_mode;
     }
 
-    std::filesystem::path folder_;
+    testing::scratch_folder folder;  // the clients' reports, the program's settings
     std::unique_ptr<window_system> backend = window_system_for_platform("wayland");
 };
 
@@ -179,7 +171,7 @@ TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRest
 TEST_F(Sway, TheProgramsOwnWindowFloatsOnEveryWorkspace)
 {
     const child_process program({QUENLOW_PROGRAM}, {{"QT_QPA_PLATFORM", "wayland"},
-                                                     {"XDG_CONFIG_HOME", folder_.string()}});
+                                                     {"XDG_CONFIG_HOME", folder.path().string()}});
     std::optional<sway_window> seen;
     EXPECT_TRUE(eventually([&] {
         seen = sway_says("Mobrell Quenlow - Ver.: 1.1.2");
