@@ -64,19 +64,30 @@ bool receive_all(int fd, char* data, std::size_t size, clock::time_point deadlin
 
 }  // namespace
 
-std::unique_ptr<i3_ipc> i3_ipc::connect(const std::string& path)
+namespace {
+
+// A connected socket, or -1.
+int connected_socket(const std::string& path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) return nullptr;
+    if (path.empty() || path.size() >= sizeof address.sun_path) return -1;
     std::memcpy(address.sun_path, path.data(), path.size());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return -1;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);
-        return nullptr;
+        return -1;
     }
-    return std::unique_ptr<i3_ipc>(new i3_ipc(fd));
+    return fd;
+}
+
+}  // namespace
+
+std::unique_ptr<i3_ipc> i3_ipc::connect(const std::string& path)
+{
+    const int fd = connected_socket(path);
+    return fd < 0 ? nullptr : std::unique_ptr<i3_ipc>(new i3_ipc(path, fd));
 }
 
 i3_ipc::~i3_ipc() { close_connection(); }
@@ -90,6 +101,7 @@ void i3_ipc::close_connection()
 std::optional<std::string> i3_ipc::request(std::uint32_t type, std::string_view payload,
                                            std::chrono::milliseconds timeout)
 {
+    if (fd_ < 0) fd_ = connected_socket(path_);
     if (fd_ < 0 || payload.size() > largest_payload) return std::nullopt;
     const auto deadline = clock::now() + timeout;
     std::string message(magic, sizeof magic);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quenlow {
 
@@ -28,14 +29,16 @@ public:
 
     // Sends a message of `type` and returns the payload of its reply;
     // nothing on any failure or once `timeout` is up. After a failure the
-    // connection is closed and every later request gives nothing.
+    // connection is closed, and the next request connects afresh (i3 and
+    // sway may have restarted in place).
     std::optional<std::string> request(std::uint32_t type, std::string_view payload,
                                        std::chrono::milliseconds timeout = std::chrono::seconds(1));
 
 private:
-    explicit i3_ipc(int fd) : fd_(fd) {}
+    i3_ipc(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
     void close_connection();
 
+    std::string path_;
     int fd_ = -1;
 };
 
