@@ -155,6 +155,10 @@ TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRest
         }) && sway_says("Full screen - Google Chrome") && sway_says("Full screen - Google Chrome")->fullscreen_mode;
     }, 20s)) << ::testing::PrintToString(titles);
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "Not a browser"), 0);
+    // The command line finds the same list through sway.
+    const auto command = run_capturing({QUENLOW_PROGRAM, "--list"});
+    EXPECT_EQ(command.status, 0) << command.err;
+    EXPECT_NE(command.out.find("Example Domain \u2014 Mozilla Firefox\n"), std::string::npos) << command.out;
 
     // One after another, as a user would: each placement is checked alone.
     EXPECT_NE(resize_window_titled(*backend, browsers[0], {800, 600}), no_window);

@@ -236,6 +236,17 @@ TEST_F(KWinDesktop, OwnWindowIsKeptAboveFromItsFirstShowUntilCleared)
 
 TEST_F(KWinDesktop, TheProgramRunsOnWaylandThroughKWin)
 {
+    // From the command line, too.
+    const auto page = wayland_window("Command line page - Netscape");
+    ASSERT_TRUE(eventually([&] { return listed("Command line page - Netscape"); }, std::chrono::seconds(20)));
+    const auto command = testing::run_capturing({QUENLOW_PROGRAM, "--size", "640x480", "Command line page - Netscape"});
+    EXPECT_EQ(command.status, 0) << command.err;
+    std::optional<kwin_info> info;
+    EXPECT_TRUE(eventually([&] {
+        info = window_info(uuid_of("Command line page - Netscape"));
+        return info && info->x == 0 && info->y == 0 && info->width == 640 && info->height == 480;
+    }));
+
     QTemporaryDir config;
     const child_process program({QUENLOW_PROGRAM}, {{"QT_QPA_PLATFORM", "wayland"},
                                                      {"XDG_CONFIG_HOME", config.path().toStdString()}});
