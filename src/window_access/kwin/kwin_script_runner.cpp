@@ -26,7 +26,7 @@ constexpr int attempts = 3;
 constexpr std::chrono::microseconds call_bound{1'000'000};
 // One run, its attempts and calls together; and how long a KWin that did
 // not answer a call is left alone.
-constexpr std::chrono::milliseconds run_bound{2000};
+constexpr std::chrono::milliseconds run_bound{1500};
 constexpr std::chrono::milliseconds stalled_pause{2000};
 
 struct bus_error {
@@ -118,7 +118,7 @@ int kwin_script_runner::call_kwin(clock::time_point deadline, const char* path, 
     bus_error error;
     const int result = sd_bus_call_method(bus_, kwin_service, path, interface, member, &error.error, reply, types,
                                           args...);
-    if (result == -ETIMEDOUT) stalled_until_ = clock::now() + stalled_pause;
+    if (result == -ETIMEDOUT) call_timed_out_ = true;
     return result;
 }
 
@@ -158,10 +158,13 @@ std::optional<std::string> kwin_script_runner::run(
 {
     if (clock::now() < stalled_until_) return std::nullopt;
     const auto deadline = clock::now() + run_bound;
-    for (int attempt = 0; attempt < attempts && clock::now() < deadline && clock::now() >= stalled_until_;
-         ++attempt) {
+    call_timed_out_ = false;
+    for (int attempt = 0; attempt < attempts && clock::now() < deadline; ++attempt) {
         if (auto report = run_once(make_script, deadline)) return report;
     }
+    // A KWin that is only slow still answers within the run; one that left
+    // the run without an answer is left alone for a while.
+    if (call_timed_out_) stalled_until_ = clock::now() + stalled_pause;
     return std::nullopt;
 }
 

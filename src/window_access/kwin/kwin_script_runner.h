@@ -4,11 +4,11 @@
 // org.kde.kwin.Scripting, started, and unloaded once it has reported back
 // to this program's own bus name, or once the bound is up. A script error,
 // KWin going away or a report that never comes give nothing, in bounded
-// time: a run, with its retries and every bus call in it, ends within
-// about two seconds. A KWin that leaves a call unanswered that long is
-// taken to be stalled, and the runs of the next two seconds give up at once,
-// so that one user action (lookup, restore, place) waits once, not once a
-// step. Every script loaded is unloaded, also when its load was answered
+// time: a run, with its retries and every bus call in it, ends within a
+// second and a half. A run that ends with no answer after a call went
+// unanswered takes KWin to be stalled, and the runs of the next two seconds
+// give up at once, so that one user action (lookup, restore, place) waits
+// once, not once a step. Every script loaded is unloaded, also when its load was answered
 // late or not at all.
 
 #include "kwin_scripts.h"
@@ -60,6 +60,7 @@ private:
     std::string unique_name_;
     std::string awaited_token_;
     std::optional<std::string> report_;
+    bool call_timed_out_ = false;  // in the run under way
     clock::time_point stalled_until_{};
 };
 
