@@ -141,6 +141,13 @@ bool kwin_script_runner::load_and_start(const std::string& path, const std::stri
     return false;
 }
 
+void kwin_script_runner::unload_and_wait(const std::string& name, clock::time_point deadline)
+{
+    if (call_kwin(deadline, "/Scripting", "org.kde.kwin.Scripting", "unloadScript", nullptr, "s", name.c_str()) < 0) {
+        unload(name);  // unanswered: sent again, for KWin to handle when it can
+    }
+}
+
 void kwin_script_runner::unload(const std::string& name)
 {
     sd_bus_message* request = nullptr;
@@ -200,7 +207,10 @@ std::optional<std::string> kwin_script_runner::run_once(
         sd_bus_wait(bus_, static_cast<std::uint64_t>(left.count()));
     }
     awaited_token_.clear();
-    unload(name);
+    // Waited for, within the run: KWin 5.27 numbers a new script by the
+    // count of loaded ones, and one loaded before this one's object is gone
+    // would never run.
+    unload_and_wait(name, run_deadline);
     return std::exchange(report_, std::nullopt);
 }
 

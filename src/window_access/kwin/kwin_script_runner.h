@@ -54,6 +54,8 @@ private:
     // Asks KWin to unload the script without waiting for its answer: KWin
     // handles it after any load of the same name still on its way.
     void unload(const std::string& name);
+    // Unloads the script and waits for KWin's answer until `deadline`.
+    void unload_and_wait(const std::string& name, clock::time_point deadline);
 
     sd_bus* bus_ = nullptr;
     sd_bus_slot* report_slot_ = nullptr;

@@ -82,12 +82,17 @@ void kwin_window_system::restore_window(window_handle window)
 void kwin_window_system::place_window(window_handle window, int width, int height)
 {
     // A window just brought back from minimised (or one never shown yet)
-    // is placed by KWin again as it appears: hold the place for a moment.
+    // is placed by KWin again as it appears, which a busy client can delay:
+    // hold the place for a moment, then once more, so a placement KWin makes
+    // in between is undone.
     constexpr int settle_ms = 150;
-    const int settle = std::exchange(restored_, no_window) == window ? settle_ms : 0;
-    if (const kwin_window* w = window_of(window)) {
-        runner_->run(
-            [&](const kwin_report_address& to) { return kwin_place_script(to, w->id, width, height, settle); });
+    const bool restored = std::exchange(restored_, no_window) == window;
+    const kwin_window* w = window_of(window);
+    for (int pass = 0; w && pass < (restored ? 2 : 1); ++pass) {
+        const auto report = runner_->run([&](const kwin_report_address& to) {
+            return kwin_place_script(to, w->id, width, height, restored ? settle_ms : 0);
+        });
+        if (!report) break;
     }
 }
 
