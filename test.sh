@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test tier: unit, gui,
-# x11, win32, package, stress and fuzz in build/, then unit, gui and x11
-# again built with AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-asan/. Exits non-zero when any test fails.
+# Installs what is missing, builds, and runs every test tier (unit, gui,
+# x11, browsers, wayland, sway, gnome, win32, package, stress and fuzz) in
+# build/, then unit, gui and x11 again built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-asan/. Exits non-zero when any test fails.
 # With arguments, runs only `ctest` in build/ with them (e.g. ./test.sh -L unit).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 
 quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" "${QUENLOW_TEST_PACKAGES[@]}"
+quenlow_install_packages --no-install-recommends "${QUENLOW_GNOME_TEST_PACKAGES[@]}"
 quenlow_build build
 
 set +e

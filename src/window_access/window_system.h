@@ -26,6 +26,14 @@ namespace quenlow {
 using window_handle = std::uint64_t;
 inline constexpr window_handle no_window = 0;
 
+// Something the user has to do once before a window system lists anything.
+enum class setup_step {
+    none,
+    // Log out and in again: GNOME Shell finds the program's newly installed
+    // extension only when it starts.
+    log_in_again,
+};
+
 class window_system {
 public:
     // Called once per top-level window; returning false ends the walk.
@@ -66,7 +74,8 @@ public:
     virtual void restore_window(window_handle window) = 0;
 
     // Puts the window's visible outer rectangle at the screen's top-left
-    // corner (0, 0) with the given size, at the top of the stacking order
+    // corner (0, 0) with the given size (on GNOME, where the top bar covers
+    // the screen's top, at the corner of the area the bar leaves free), at the top of the stacking order
     // (below always-on-top windows), and shows it. The size is in pixels of
     // a 96-dpi screen: on a scaled display the backend makes it that many
     // of the browser's page pixels, i.e. scales it to device pixels.
@@ -81,6 +90,10 @@ public:
     // works before the window is first shown. Where the toolkit's tool-window
     // style already does this (Windows) it changes nothing.
     virtual void hide_from_taskbar(window_handle window) = 0;
+
+    // What the user has to do before this window system works; decided once,
+    // when it connects.
+    virtual setup_step pending_setup() const { return setup_step::none; }
 };
 
 // What window_text does with a title it has read: copies at most

@@ -15,6 +15,9 @@
 #ifdef QUENLOW_HAVE_KWIN
 #include "kwin_window_system.h"
 #endif
+#ifdef QUENLOW_HAVE_GNOME
+#include "gnome_window_system.h"
+#endif
 #ifdef _WIN32
 #include "win32_window_system.h"
 #endif
@@ -52,6 +55,11 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 #ifdef QUENLOW_HAVE_KWIN
     if (platform_name == "wayland") {
         if (auto kwin = kwin_window_system::connect()) return kwin;
+    }
+#endif
+#ifdef QUENLOW_HAVE_GNOME
+    if (platform_name == "wayland") {
+        if (auto gnome = gnome_window_system::connect()) return gnome;
     }
 #endif
 #ifdef _WIN32

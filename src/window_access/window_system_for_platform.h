@@ -2,7 +2,8 @@
 // Picks the window system once, at start-up, from the toolkit's platform
 // name: "xcb" gets the i3 IPC backend where i3 manages that display, the
 // X11 (EWMH) one everywhere else; "wayland" the i3 IPC backend under sway
-// ($SWAYSOCK answers), else the KWin one when KWin is on the session bus;
+// ($SWAYSOCK answers), else the KWin one when KWin is on the session bus,
+// else the GNOME one when GNOME Shell is;
 // "windows" the Win32 one; anything else (offscreen, another Wayland
 // compositor, or a backend that cannot connect) one that lists nothing and
 // changes nothing, so the program still runs.

@@ -19,6 +19,10 @@ expected_files=(
   share/icons/hicolor/scalable/apps/$app.svg
   share/man/man1/quenlow.1.gz
   lib/quenlow/quenlow_window.so
+  share/quenlow/gnome-shell/legacy/quenlow@mobrell.example/extension.js
+  share/quenlow/gnome-shell/legacy/quenlow@mobrell.example/metadata.json
+  share/quenlow/gnome-shell/module/quenlow@mobrell.example/extension.js
+  share/quenlow/gnome-shell/module/quenlow@mobrell.example/metadata.json
 )
 
 case $what in
@@ -63,6 +67,27 @@ deb)
   check ".deb depends on Qt's X11 platform plugin" grep -q 'qt6-qpa-plugins' <<<"$depends"
   check "apt accepts the .deb" apt-get install --simulate -qq "$deb"
   check ".deb is version 1.1.0.2" test "$(dpkg-deb -f "$deb" Version)" = 1.1.0.2
+  # The GNOME Shell extension: each build names the shells it is made for,
+  # and the one that fits the installed shell becomes the system-wide one.
+  dpkg-deb -x "$deb" "$work/root"
+  dpkg-deb -e "$deb" "$work/control"
+  shells() { jq -c '."shell-version"' "$work/root/usr/share/quenlow/gnome-shell/$1/quenlow@mobrell.example/metadata.json"; }
+  check "the legacy build is for GNOME Shell 43 and 44" test "$(shells legacy)" = '["43","44"]'
+  check "the module build is for GNOME Shell 45 to 49" test "$(shells module)" = '["45","46","47","48","49"]'
+  mkdir -p "$work/shell-47"
+  printf '#!/bin/sh\necho "GNOME Shell 47.2"\n' > "$work/shell-47/gnome-shell"; chmod +x "$work/shell-47/gnome-shell"
+  linked() { readlink "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"; }
+  DPKG_ROOT=$work/root PATH="$work/shell-47:$PATH" sh "$work/control/postinst" configure
+  check "postinst links the module build for GNOME Shell 47" \
+    test "$(linked)" = /usr/share/quenlow/gnome-shell/module/quenlow@mobrell.example
+  printf '#!/bin/sh\necho "GNOME Shell 43.9"\n' > "$work/shell-47/gnome-shell"
+  DPKG_ROOT=$work/root PATH="$work/shell-47:$PATH" sh "$work/control/postinst" triggered
+  check "and the legacy build once the shell is 43" \
+    test "$(linked)" = /usr/share/quenlow/gnome-shell/legacy/quenlow@mobrell.example
+  DPKG_ROOT=$work/root sh "$work/control/prerm" remove
+  check "prerm removes the link" test ! -e "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"
+  check "the package is triggered by GNOME Shell's upgrades" grep -qx 'interest-noawait /usr/share/gnome-shell' \
+    "$work/control/triggers"
   echo "size: $(stat -c %s "$deb") bytes"
   ;;
 *) echo "usage: $0 install|validate|deb BUILD_DIR"; exit 2 ;;

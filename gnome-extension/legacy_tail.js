@@ -1,0 +1,15 @@
+
+let placer = null;
+
+function init() {
+}
+
+function enable() {
+    placer = new WindowPlacer();
+    placer.enable();
+}
+
+function disable() {
+    placer?.disable();
+    placer = null;
+}

@@ -1,0 +1,166 @@
+#include "gnome_window_system.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace quenlow {
+
+namespace {
+
+// A Wayland client takes a new size when it next draws, and GNOME Shell
+// may still finish un-maximising or showing the window after placing it:
+// the frame is read back until it holds the size asked for, and placed
+// again where it settled elsewhere.
+constexpr std::chrono::milliseconds read_back_interval{20};
+constexpr int settled_reads = 4;
+constexpr int placements = 3;
+
+}  // namespace
+
+std::unique_ptr<gnome_window_system> gnome_window_system::connect()
+{
+    auto shell = gnome_shell_bus::connect();
+    if (!shell) return nullptr;
+    std::unique_ptr<gnome_window_system> system(new gnome_window_system(std::move(shell)));
+    auto& bus = *system->shell_;
+    bus.begin_action();
+    switch (bus.extension()) {
+    case gnome_shell_bus::extension_state::off:
+        bus.enable_extension();
+        break;
+    case gnome_shell_bus::extension_state::unknown:
+        system->pending_ = setup_step::log_in_again;
+        break;
+    default:
+        break;
+    }
+    return system;
+}
+
+gnome_window_system::gnome_window_system(std::unique_ptr<gnome_shell_bus> shell) : shell_(std::move(shell)) {}
+
+std::vector<gnome_window> gnome_window_system::windows(gnome_shell_bus& shell)
+{
+    const auto json = shell.list();
+    return json ? parse_gnome_window_list(*json) : std::vector<gnome_window>{};
+}
+
+const gnome_window* gnome_window_system::seen(window_handle window)
+{
+    const auto in_walk = [&] {
+        return std::find_if(walk_.begin(), walk_.end(), [&](const gnome_window& w) { return w.id == window; });
+    };
+    if (auto found = in_walk(); found != walk_.end()) return &*found;
+    shell_->begin_action();
+    walk_ = windows(*shell_);
+    const auto found = in_walk();
+    return found == walk_.end() ? nullptr : &*found;
+}
+
+void gnome_window_system::enum_windows(const window_visitor& visit)
+{
+    shell_->begin_action();
+    walk_ = windows(*shell_);
+    std::vector<window_handle> handles;
+    for (const gnome_window& window : walk_) handles.push_back(window.id);
+    for (window_handle handle : handles) {
+        if (!visit(handle)) break;
+    }
+}
+
+std::size_t gnome_window_system::window_text_length(window_handle window)
+{
+    const gnome_window* w = seen(window);
+    return w ? w->title.size() : 0;
+}
+
+std::size_t gnome_window_system::window_text(window_handle window, char* buffer, std::size_t capacity)
+{
+    const gnome_window* w = seen(window);
+    return copy_window_text(w ? std::string_view(w->title) : std::string_view{}, buffer, capacity);
+}
+
+window_handle gnome_window_system::active_window()
+{
+    shell_->begin_action();
+    for (const gnome_window& window : windows(*shell_)) {
+        if (window.focus) return window.id;
+    }
+    return no_window;
+}
+
+window_handle gnome_window_system::find_window(std::string_view title)
+{
+    shell_->begin_action();
+    for (const gnome_window& window : windows(*shell_)) {
+        if (!window.title.empty() && window.title == title) return window.id;
+    }
+    return no_window;
+}
+
+void gnome_window_system::restore_window(window_handle window)
+{
+    walk_.clear();  // the walk's states are about to change
+    shell_->begin_action();
+    shell_->restore(window);
+}
+
+void gnome_window_system::place_window(window_handle window, int width, int height)
+{
+    walk_.clear();
+    shell_->begin_action();
+    const auto area = shell_->work_area();
+    if (!area) return;
+    const gnome_rect wanted{area->x, area->y, width, height};
+    if (!shell_->place(window, wanted)) return;  // refused, or the window is gone
+    int placed = 1, unchanged = 0;
+    std::optional<gnome_rect> last;
+    for (;;) {
+        std::this_thread::sleep_for(read_back_interval);
+        const auto now = windows(*shell_);
+        const auto found = std::find_if(now.begin(), now.end(), [&](const gnome_window& w) { return w.id == window; });
+        if (found == now.end()) return;  // gone, or the shell no longer answers within the action
+        unchanged = last == found->frame ? unchanged + 1 : 0;
+        last = found->frame;
+        if (unchanged < settled_reads) continue;
+        // Settled: where it was asked to be, or (a terminal's size steps)
+        // as near as the window goes.
+        if (found->frame == wanted || placed == placements || !shell_->place(window, wanted)) return;
+        ++placed;
+        unchanged = 0;
+    }
+}
+
+bool gnome_window_system::apply_topmost(gnome_shell_bus& shell, window_handle window, bool topmost,
+                                        std::uint64_t request)
+{
+    shell.begin_action();
+    const auto json = shell.list();
+    if (!json) return false;
+    std::vector<std::string> own;
+    for (const gnome_window& w : parse_gnome_window_list(*json)) {
+        if (w.pid == ::getpid()) own.push_back(std::to_string(w.id));
+    }
+    const auto answer = own_.resolve(window, request, own);
+    if (answer.superseded) return true;
+    if (answer.id.empty()) return false;
+    return shell.set_own_above(std::stoull(answer.id), topmost);
+}
+
+void gnome_window_system::set_topmost(window_handle window, bool topmost)
+{
+    const std::uint64_t request = own_.request(window);  // cancels a helper still waiting for this window
+    if (apply_topmost(*shell_, window, topmost, request) || !topmost) return;
+    // Asked before the window is shown: wait for it, with a bus connection
+    // of the helper's own.
+    retries_.start([this, window, request, shell = std::shared_ptr<gnome_shell_bus>()]() mutable {
+        if (!shell) shell = gnome_shell_bus::connect();
+        return !shell || apply_topmost(*shell, window, true, request);
+    });
+}
+
+}  // namespace quenlow

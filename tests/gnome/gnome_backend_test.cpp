@@ -1,0 +1,217 @@
+// The GNOME backend inside a headless GNOME Shell with the program's
+// extension (run by run_under_gnome.sh): a native Wayland and an XWayland
+// browser window, maximised and minimised, listed and placed at the corner
+// of the area the top bar leaves free, read back from the shell and from
+// the clients; the program's own window kept above and released; the
+// extension turned back on when it is off; and a stalled shell.
+#include "browser_list.h"
+#include "child_process.h"
+#include "eventually.h"
+#include "resize_command.h"
+#include "scratch_folder.h"
+#include "window_system_for_platform.h"
+#include "x_test_client.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <systemd/sd-bus.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace quenlow {
+namespace {
+
+using testing::child_process;
+using testing::eventually;
+using testing::x_rect;
+using json = nlohmann::json;
+using namespace std::chrono_literals;
+
+// A call on the session bus made by the test itself, not by the backend;
+// its reply, or nullptr.
+template <class... Args>
+sd_bus_message* call(const char* service, const char* path, const char* interface, const char* member,
+                     const char* types, Args... args)
+{
+    static sd_bus* bus = [] {
+        sd_bus* opened = nullptr;
+        sd_bus_open_user(&opened);
+        return opened;
+    }();
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    sd_bus_call_method(bus, service, path, interface, member, &error, &reply, types, args...);
+    sd_bus_error_free(&error);
+    return reply;
+}
+
+sd_bus_message* extension_call(const char* member)
+{
+    return call("org.mobrell.Quenlow.Shell", "/org/mobrell/Quenlow/Shell", "org.mobrell.Quenlow.Shell", member, "");
+}
+
+bool extension_answers()
+{
+    sd_bus_message* reply = extension_call("WorkArea");
+    sd_bus_message_unref(reply);
+    return reply != nullptr;
+}
+
+// What the shell says of the window with that title.
+std::optional<json> shell_says(const std::string& title)
+{
+    sd_bus_message* reply = extension_call("List");
+    const char* text = nullptr;
+    const auto windows = reply && sd_bus_message_read(reply, "s", &text) >= 0 ? json::parse(text) : json::array();
+    sd_bus_message_unref(reply);
+    for (const json& window : windows) {
+        if (window["title"] == title) return window;
+    }
+    return std::nullopt;
+}
+
+x_rect frame_of(const json& window) { return {window["x"], window["y"], window["w"], window["h"]}; }
+
+x_rect work_area()
+{
+    x_rect area;
+    sd_bus_message* reply = extension_call("WorkArea");
+    if (reply) sd_bus_message_read(reply, "iiii", &area.x, &area.y, &area.width, &area.height);
+    sd_bus_message_unref(reply);
+    return area;
+}
+
+std::unique_ptr<child_process> wayland_window(const std::string& title, const std::string& how,
+                                              const std::string& report)
+{
+    return std::make_unique<child_process>(
+        std::vector<std::string>{WAYLAND_TEST_WINDOW, title, how, "--report", report},
+        // Without Qt's own title bar the client's size is its frame's.
+        std::vector<std::pair<std::string, std::string>>{{"QT_QPA_PLATFORM", "wayland"},
+                                                         {"QT_WAYLAND_DISABLE_WINDOWDECORATION", "1"}});
+}
+
+class GnomeDesktop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // The top bar takes its place a moment after the shell answers.
+        ASSERT_TRUE(eventually([] { return work_area().y > 0; }, 10s)) << "no top bar";
+    }
+    bool listed(window_system& windows, const std::string& title)
+    {
+        const auto titles = browser_titles(windows);
+        return std::find(titles.begin(), titles.end(), title) != titles.end();
+    }
+};
+
+TEST_F(GnomeDesktop, BrowserWindowsAreRestoredAndPlacedAtTheCornerOfTheWorkArea)
+{
+    const testing::scratch_folder scratch;
+    const std::string report = (scratch.path() / "size").string();
+    const auto native = wayland_window("Maximised page \u2014 Mozilla Firefox", "--maximised", report);
+    testing::x_test_client x(std::getenv("DISPLAY"));
+    const xcb_window_t xwayland = x.create_titled("Minimised page - Chromium");
+    x.iconify(xwayland, false);  // mutter keeps it mapped: the shell says when it is done
+    ASSERT_TRUE(eventually([] {
+        const auto big = shell_says("Maximised page \u2014 Mozilla Firefox");
+        const auto small = shell_says("Minimised page - Chromium");
+        return big && (*big)["maximized"] == true && small && (*small)["minimized"] == true;
+    }, 20s));
+
+    const auto backend = window_system_for_platform("wayland");
+    EXPECT_EQ(backend->pending_setup(), setup_step::none);
+    ASSERT_TRUE(listed(*backend, "Maximised page \u2014 Mozilla Firefox"));
+    ASSERT_TRUE(listed(*backend, "Minimised page - Chromium"));
+    const x_rect area = work_area();
+    const x_rect wanted{area.x, area.y, 800, 600};
+    EXPECT_NE(resize_window_titled(*backend, "Maximised page \u2014 Mozilla Firefox", {800, 600}), no_window);
+    std::optional<json> seen;
+    EXPECT_TRUE(eventually([&] {
+        seen = shell_says("Maximised page \u2014 Mozilla Firefox");
+        return seen && frame_of(*seen) == wanted && (*seen)["maximized"] == false;
+    })) << (seen ? seen->dump() : "gone");
+    std::string client_size;
+    EXPECT_TRUE(eventually([&] { return (std::ifstream(report) >> client_size) && client_size == "800x600"; }))
+        << client_size;
+
+    // The command line goes the same way.
+    const auto command = testing::run_capturing({QUENLOW_PROGRAM, "--size", "800x600", "Minimised page - Chromium"});
+    EXPECT_EQ(command.status, 0) << command.err;
+    EXPECT_TRUE(eventually([&] {
+        seen = shell_says("Minimised page - Chromium");
+        return seen && frame_of(*seen) == wanted && (*seen)["minimized"] == false;
+    })) << (seen ? seen->dump() : "gone");
+    EXPECT_EQ(to_string(x.visible_rect(xwayland)), to_string(wanted));
+}
+
+TEST_F(GnomeDesktop, OwnWindowIsKeptAboveAndReleased)
+{
+    const auto backend = window_system_for_platform("wayland");
+    constexpr window_handle own_handle = 0x4201;  // what a toolkit would hand over
+    backend->set_topmost(own_handle, true);       // before the window is shown
+    QWidget own;
+    own.setWindowTitle(QStringLiteral("Own window"));
+    own.resize(300, 200);
+    own.show();
+    const auto above = [&](bool wanted) {
+        return eventually([&] {
+            QApplication::processEvents();
+            const auto seen = shell_says("Own window");
+            return seen && (*seen)["above"] == wanted;
+        });
+    };
+    EXPECT_TRUE(above(true));
+    backend->set_topmost(own_handle, false);
+    EXPECT_TRUE(above(false));
+}
+
+TEST_F(GnomeDesktop, AnExtensionTurnedOffIsTurnedOnAtStart)
+{
+    call("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions", "DisableExtension", "s",
+         "quenlow@mobrell.example");
+    ASSERT_TRUE(eventually([] { return !extension_answers(); }));
+    const child_process page({WAYLAND_TEST_WINDOW, "Off and on - Netscape"}, {{"QT_QPA_PLATFORM", "wayland"}});
+    const auto backend = window_system_for_platform("wayland");
+    EXPECT_TRUE(eventually([&] { return listed(*backend, "Off and on - Netscape"); }));
+}
+
+TEST_F(GnomeDesktop, AStalledShellMakesAnActionWaitOnceAndNoLonger)
+{
+    const child_process page({WAYLAND_TEST_WINDOW, "Stalled - Netscape"}, {{"QT_QPA_PLATFORM", "wayland"}});
+    const auto backend = window_system_for_platform("wayland");
+    ASSERT_TRUE(eventually([&] { return listed(*backend, "Stalled - Netscape"); }, 20s));
+    sd_bus_message* owner = call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                 "GetConnectionUnixProcessID", "s", "org.gnome.Shell");
+    std::uint32_t shell = 0;
+    ASSERT_TRUE(owner && sd_bus_message_read(owner, "u", &shell) >= 0 && shell > 0);
+    sd_bus_message_unref(owner);
+    ::kill(static_cast<pid_t>(shell), SIGSTOP);
+    const auto start = std::chrono::steady_clock::now();
+    resize_window_titled(*backend, "Stalled - Netscape", {800, 600});
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ::kill(static_cast<pid_t>(shell), SIGCONT);
+    // One action's deadline (2 s), not one per call.
+    EXPECT_LT(waited, 3500ms);
+    EXPECT_TRUE(eventually([&] { return listed(*backend, "Stalled - Netscape"); }, 5s));
+}
+
+}  // namespace
+}  // namespace quenlow
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "wayland");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

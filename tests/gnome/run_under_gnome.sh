@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Runs a test program against a headless GNOME Shell (mutter's headless
+# Wayland backend with a virtual monitor, XWayland on) with the program's
+# Shell extension installed and enabled, and ends the shell after.
+#   run_under_gnome.sh BUILD_FOLDER EXTENSION_FOLDER PROGRAM ARGS...
+# Everything runs in namespaces of its own: a private /tmp (mutter takes
+# the first free X display and removes lock files whose process it cannot
+# see), a network namespace (XWayland's abstract sockets never meet the
+# host's displays), a pid namespace (whatever is left ends with it), and a
+# stand-in system bus (GNOME Shell wants one; the host's logind is none of
+# its business). The program runs on the shell's session bus, with
+# WAYLAND_DISPLAY, DISPLAY and XAUTHORITY set. Needs root (or sudo) for the
+# namespaces; GNOME Shell 43 runs as root.
+set -euo pipefail
+shell_wayland=quenlow-gnome-0
+
+case ${1:-} in
+--inside)  # in the new namespaces
+  shift
+  # The script, the extension and the tests may live under /tmp (a clean
+  # clone, say): those folders are bound back into the private one.
+  source_folder=$1 build_folder=$2; shift 2
+  exec 7<"$source_folder" 8<"$build_folder"
+  mount -t tmpfs -o mode=1777 quenlow-tmp /tmp
+  for kept in 7:"$source_folder" 8:"$build_folder"; do
+    if [ ! -e "${kept#*:}" ]; then mkdir -p "${kept#*:}"; mount --bind "/proc/self/fd/${kept%%:*}" "${kept#*:}"; fi
+  done
+  exec 7<&- 8<&-
+  mkdir -m 1777 /tmp/.X11-unix
+  mkdir -p /tmp/home /tmp/runtime; chmod 700 /tmp/runtime
+  # The session bus's chatter goes to a log; the program's own errors (fd 3) do not.
+  exec 3>&2 2>/tmp/session.log
+  exec env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime LANG=C.UTF-8 \
+    dbus-run-session -- "$0" --session "$@"
+  ;;
+--session)  # on a session bus of its own
+  shift
+  extension=$1; shift
+  shell_pid="" bus_pid=""
+  stop() {
+    # SIGHUP ends GNOME Shell 43 cleanly; SIGTERM makes it crash on exit.
+    if [ -n "$shell_pid" ]; then kill -HUP "$shell_pid" 2>/dev/null || true; wait "$shell_pid" 2>/dev/null || true; fi
+    if [ -n "$bus_pid" ]; then kill "$bus_pid" 2>/dev/null || true; wait "$bus_pid" 2>/dev/null || true; fi
+  }
+  trap stop EXIT
+  cat > /tmp/system-bus.conf <<'CONF'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>custom</type>
+  <listen>unix:path=/tmp/system-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --nofork --config-file=/tmp/system-bus.conf &
+  bus_pid=$!
+  export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/tmp/system-bus
+  # GNOME Shell finds extensions only as it starts.
+  uuid=$(basename "$extension")
+  mkdir -p "$HOME/.local/share/gnome-shell/extensions"
+  cp -r "$extension" "$HOME/.local/share/gnome-shell/extensions/$uuid"
+  gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+  gsettings set org.gnome.shell disable-user-extensions false
+  gnome-shell --headless --wayland --wayland-display "$shell_wayland" --virtual-monitor 1280x1024 \
+    >/tmp/gnome-shell.log 2>&1 &
+  shell_pid=$!
+  answers() {
+    gdbus call --session --dest org.mobrell.Quenlow.Shell --object-path /org/mobrell/Quenlow/Shell \
+      --method org.mobrell.Quenlow.Shell.List >/dev/null 2>&1
+  }
+  for _ in $(seq 300); do answers && break; kill -0 "$shell_pid" 2>/dev/null || break; sleep 0.1; done
+  answers || { echo "GNOME Shell or its extension did not answer; its log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
+  display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' /tmp/gnome-shell.log | head -1)
+  authority=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1 || true)
+  [ -n "$display" ] && [ -n "$authority" ] || { echo "no XWayland display; the log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
+  status=0
+  WAYLAND_DISPLAY=$shell_wayland DISPLAY=$display XAUTHORITY=$authority "$@" 2>&3 || status=$?
+  [ $status -eq 0 ] || { echo "GNOME Shell's log:"; grep -v -e '^dbus-daemon' /tmp/gnome-shell.log | tail -30; }
+  exit $status
+  ;;
+esac
+
+for needed in gnome-shell dbus-run-session dbus-daemon gsettings gdbus unshare Xwayland; do
+  command -v "$needed" >/dev/null || { echo "$needed is not installed (packages gnome-shell xwayland util-linux)"; exit 1; }
+done
+if [ "$(id -u)" -ne 0 ]; then exec sudo -n "$0" "$@"; fi
+script=$(readlink -f "$0")
+exec unshare --mount --net --pid --fork --kill-child=SIGKILL --mount-proc --propagation private \
+  "$script" --inside "$(dirname "$script")" "$(readlink -f "$1")" "$(readlink -f "$2")" "${@:3}"
