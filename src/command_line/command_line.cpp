@@ -51,6 +51,19 @@ std::optional<int> side(std::string_view digits)
     return value;
 }
 
+// The desktop's window system; where the user must do something first
+// before it lists anything, `err` says what.
+std::unique_ptr<window_system> connected(const std::function<std::unique_ptr<window_system>()>& connect,
+                                         std::string& err)
+{
+    auto windows = connect();
+    if (windows->pending_setup() == setup_step::log_in_again) {
+        err += "quenlow: log out and log in again once: GNOME Shell finds the extension this program needs "
+               "only when you log in\n";
+    }
+    return windows;
+}
+
 int list(window_system& windows, std::string& out)
 {
     for (const std::string& title : browser_titles(windows)) out += title + '\n';
@@ -93,7 +106,7 @@ int run_command_line(const std::vector<std::string>& arguments,
     }
     if (command == "--list") {
         if (operands > 0) return usage_error(err, "--list takes no argument: '" + arguments[1] + "'");
-        return list(*connect(), out);
+        return list(*connected(connect, err), out);
     }
     if (command != "--size") return usage_error(err, "unknown option '" + command + "'");
 
@@ -113,7 +126,7 @@ int run_command_line(const std::vector<std::string>& arguments,
         title = arguments[2];
     }
 
-    const auto windows = connect();
+    const auto windows = connected(connect, err);
     const window_handle window = window_to_size(*windows, title);
     if (window == no_window) {
         err += "quenlow: " + (title ? "no window is titled '" + *title + "'" : std::string("no browser window is open")) +

@@ -17,11 +17,16 @@ Form_Tavrim::Form_Tavrim(window_toolkit& ui, window_system& windows, settings_st
 
 void Form_Tavrim::show()
 {
-    if (!ui_.loaded()) {
+    const bool first = !ui_.loaded();
+    if (first) {
         ui_.load();
         Form_Load();
     }
     ui_.show();
+    if (first && windows_.pending_setup() == setup_step::log_in_again) {
+        const bool chinese = ui_.value(control::op_Chinese) != 0;
+        ui_.tell(captions_for(chinese ? caption_language::chinese : caption_language::english).log_in_again);
+    }
 }
 
 void Form_Tavrim::Click(control which)

@@ -19,7 +19,8 @@ public:
 
     // Builds the window and runs Form_Load the first time, then shows it, so
     // title, captions, check states, topmost state and the list are right
-    // from the first paint.
+    // from the first paint. The first time, it also says (in the language
+    // chosen) what the user must do before the desktop lists anything.
     void show();
 
     // Handlers.

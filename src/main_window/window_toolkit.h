@@ -84,6 +84,8 @@ public:
     virtual int value(control which) const = 0;
     virtual void set_value(control which, int value) = 0;
     virtual list_box_control& list() = 0;
+    // Shows a short notice over the window, which the user closes.
+    virtual void tell(const std::string& utf8) = 0;
 };
 
 }  // namespace quenlow

@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -236,6 +237,17 @@ void qt_window::unload()
 }
 
 window_handle qt_window::hWnd() const { return loaded() ? static_cast<window_handle>(window_->winId()) : 0; }
+
+void qt_window::tell(const std::string& utf8)
+{
+    if (!loaded()) return;
+    // Not modal: the window stays usable while the notice is open.
+    auto* box = new QMessageBox(QMessageBox::Information, window_->windowTitle(), text_of(utf8), QMessageBox::Ok,
+                                window_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
 
 void qt_window::set_window_caption(const std::string& utf8)
 {

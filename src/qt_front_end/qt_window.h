@@ -31,6 +31,7 @@ public:
     int value(control which) const override;
     void set_value(control which, int value) override;
     list_box_control& list() override;
+    void tell(const std::string& utf8) override;
 
     // The top-level widget, while loaded (tests, the program's entry point).
     QWidget* widget() const { return window_; }

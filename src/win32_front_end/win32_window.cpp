@@ -392,6 +392,15 @@ window_handle win32_window::hWnd() const
     return static_cast<window_handle>(reinterpret_cast<std::uintptr_t>(hwnd_));
 }
 
+// The system's message box, modal to the window.
+void win32_window::tell(const std::string& utf8_text)
+{
+    if (!hwnd_) return;
+    std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    title.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, title.data(), static_cast<int>(title.size()))));
+    MessageBoxW(hwnd_, wide(utf8_text).c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
 void win32_window::set_window_caption(const std::string& utf8_text)
 {
     if (hwnd_) SetWindowTextW(hwnd_, wide(utf8_text).c_str());

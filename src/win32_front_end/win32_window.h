@@ -38,6 +38,7 @@ public:
     int value(control which) const override;
     void set_value(control which, int value) override;
     list_box_control& list() override;
+    void tell(const std::string& utf8) override;
 
     // Tab, arrows, Enter and Esc for this window's controls; true when
     // `message` was one of them and has been handled.

@@ -32,6 +32,7 @@ public:
     int value(control which) const override;
     void set_value(control which, int value) override;
     list_box_control& list() override { return list_; }
+    void tell(const std::string& utf8) override { told_.push_back(utf8); }
 
     // What the logic left.
     int loads() const { return loads_; }
@@ -40,6 +41,7 @@ public:
     std::string caption(control which) const;
     const std::vector<std::string>& entries() const { return list_.entries; }
     const std::string& tooltip() const { return list_.tooltip; }
+    const std::vector<std::string>& told() const { return told_; }
 
     // The user. A left click on an option selects it, then reports its
     // mouse-up; release() is a mouse-up of another button, which selects
@@ -66,6 +68,7 @@ private:
     const form_layout& layout_;
     window_handle handle_;
     window_events* events_ = nullptr;
+    std::vector<std::string> told_;
     bool loaded_ = false;
     int loads_ = 0;
     int shows_ = 0;

@@ -2,7 +2,7 @@
 # Runs a test program against a headless GNOME Shell (mutter's headless
 # Wayland backend with a virtual monitor, XWayland on) with the program's
 # Shell extension installed and enabled, and ends the shell after.
-#   run_under_gnome.sh BUILD_FOLDER EXTENSION_FOLDER PROGRAM ARGS...
+#   run_under_gnome.sh BUILD_FOLDER EXTENSION_FOLDER|none PROGRAM ARGS...
 # Everything runs in namespaces of its own: a private /tmp (mutter takes
 # the first free X display and removes lock files whose process it cannot
 # see), a network namespace (XWayland's abstract sockets never meet the
@@ -61,23 +61,32 @@ CONF
   bus_pid=$!
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/tmp/system-bus
   # GNOME Shell finds extensions only as it starts.
-  uuid=$(basename "$extension")
-  mkdir -p "$HOME/.local/share/gnome-shell/extensions"
-  cp -r "$extension" "$HOME/.local/share/gnome-shell/extensions/$uuid"
-  gsettings set org.gnome.shell enabled-extensions "['$uuid']"
-  gsettings set org.gnome.shell disable-user-extensions false
+  if [ "$extension" != none ]; then
+    uuid=$(basename "$extension")
+    mkdir -p "$HOME/.local/share/gnome-shell/extensions"
+    cp -r "$extension" "$HOME/.local/share/gnome-shell/extensions/$uuid"
+    gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+    gsettings set org.gnome.shell disable-user-extensions false
+  fi
   gnome-shell --headless --wayland --wayland-display "$shell_wayland" --virtual-monitor 1280x1024 \
     >/tmp/gnome-shell.log 2>&1 &
   shell_pid=$!
-  answers() {
-    gdbus call --session --dest org.mobrell.Quenlow.Shell --object-path /org/mobrell/Quenlow/Shell \
-      --method org.mobrell.Quenlow.Shell.List >/dev/null 2>&1
+  # Ready once XWayland is up and the extension (or, without it, the shell)
+  # answers on the bus.
+  ready() {
+    display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' /tmp/gnome-shell.log | head -1)
+    authority=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1 || true)
+    [ -n "$display" ] && [ -n "$authority" ] || return 1
+    if [ "$extension" = none ]; then
+      gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.gnome.Shell.Extensions.ListExtensions >/dev/null 2>&1
+    else
+      gdbus call --session --dest org.mobrell.Quenlow.Shell --object-path /org/mobrell/Quenlow/Shell \
+        --method org.mobrell.Quenlow.Shell.List >/dev/null 2>&1
+    fi
   }
-  for _ in $(seq 300); do answers && break; kill -0 "$shell_pid" 2>/dev/null || break; sleep 0.1; done
-  answers || { echo "GNOME Shell or its extension did not answer; its log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
-  display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' /tmp/gnome-shell.log | head -1)
-  authority=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1 || true)
-  [ -n "$display" ] && [ -n "$authority" ] || { echo "no XWayland display; the log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
+  for _ in $(seq 300); do ready && break; kill -0 "$shell_pid" 2>/dev/null || break; sleep 0.1; done
+  ready || { echo "GNOME Shell, XWayland or the extension did not answer; the log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
   status=0
   WAYLAND_DISPLAY=$shell_wayland DISPLAY=$display XAUTHORITY=$authority "$@" 2>&3 || status=$?
   [ $status -eq 0 ] || { echo "GNOME Shell's log:"; grep -v -e '^dbus-daemon' /tmp/gnome-shell.log | tail -30; }
@@ -91,4 +100,5 @@ done
 if [ "$(id -u)" -ne 0 ]; then exec sudo -n "$0" "$@"; fi
 script=$(readlink -f "$0")
 exec unshare --mount --net --pid --fork --kill-child=SIGKILL --mount-proc --propagation private \
-  "$script" --inside "$(dirname "$script")" "$(readlink -f "$1")" "$(readlink -f "$2")" "${@:3}"
+  "$script" --inside "$(dirname "$script")" "$(readlink -f "$1")" \
+  "$(if [ "$2" = none ]; then echo none; else readlink -f "$2"; fi)" "$(readlink -f "$3")" "${@:4}"

@@ -130,6 +130,23 @@ TEST_F(WindowLogic, StoredTextsAreReadAndWrittenBackNormalised)
     }
 }
 
+TEST_F(WindowLogic, ADesktopThatNeedsANewLogInIsToldOnceInTheChosenLanguage)
+{
+    start();
+    EXPECT_TRUE(ui.told().empty());
+    desktop.pending = setup_step::log_in_again;
+    for (const std::string chinese : {"1", "0"}) {
+        memory_settings store;
+        store.values = {{"Chinese", chinese}};
+        memory_toolkit window(main_window_layout(), main_handle);
+        Form_Tavrim started(window, desktop, store, about);
+        started.show();
+        started.show();
+        ASSERT_EQ(window.told().size(), 1u) << chinese;
+        EXPECT_NE(window.told()[0].find(chinese == "1" ? "登出" : "Log out"), std::string::npos) << window.told()[0];
+    }
+}
+
 TEST_F(WindowLogic, FastButtonAppliesOnALeftReleaseOrAPickOnly)
 {
     start({{"FastButton", "2"}});  // indeterminate counts as on
