@@ -44,18 +44,24 @@ const INTERFACE_XML = `
   </interface>
 </node>`;
 
+// Mutter 49 replaced get_maximized() and unmaximize(flags) by
+// get_maximize_flags(), and set_unmaximize_flags(flags) before unmaximize():
+// the API is told apart by what the window has, not by a version number.
 function isMaximized(window) {
-    return window.maximized_horizontally || window.maximized_vertically;
+    if (typeof window.get_maximize_flags === 'function')
+        return window.get_maximize_flags() !== 0;
+    return window.get_maximized() !== 0;
 }
 
-// GNOME 49 dropped the flags argument (and the flags) of unmaximize.
 function unmaximize(window) {
     if (!isMaximized(window))
         return;
-    if (Meta.MaximizeFlags)
-        window.unmaximize(Meta.MaximizeFlags.BOTH);
-    else
+    if (typeof window.set_unmaximize_flags === 'function') {
+        window.set_unmaximize_flags(Meta.MaximizeFlags.BOTH);
         window.unmaximize();
+    } else {
+        window.unmaximize(Meta.MaximizeFlags.BOTH);
+    }
 }
 
 function restore(window) {
