@@ -1,5 +1,7 @@
-// Whatever a script's report holds, reading it gives windows and ids that
-// are never empty and never longer than the report, the same way every time.
+// Whatever a KWin script's report or the GNOME extension's window list
+// holds, reading it gives windows and ids that are never empty (or zero) and
+// never longer than the report, the same way every time.
+#include "gnome_windows.h"
 #include "kwin_scripts.h"
 
 #include <cstdint>
@@ -17,5 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& id : quenlow::parse_kwin_id_list(report)) {
         if (id.empty() || id.size() > size) std::abort();
     }
+    const auto listed = quenlow::parse_gnome_window_list(report);
+    for (const quenlow::gnome_window& w : listed) {
+        if (w.id == 0 || w.title.size() > size) std::abort();
+    }
+    if (quenlow::parse_gnome_window_list(report).size() != listed.size()) std::abort();
     return 0;
 }

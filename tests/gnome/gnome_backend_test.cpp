@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -152,6 +153,8 @@ TEST_F(GnomeDesktop, BrowserWindowsAreRestoredAndPlacedAtTheCornerOfTheWorkArea)
         return seen && frame_of(*seen) == wanted && (*seen)["minimized"] == false;
     })) << (seen ? seen->dump() : "gone");
     EXPECT_EQ(to_string(x.visible_rect(xwayland)), to_string(wanted));
+    std::cout << "work area " << to_string(area) << "; native client " << client_size << "; XWayland frame "
+              << to_string(x.visible_rect(xwayland)) << "\n";
 }
 
 TEST_F(GnomeDesktop, OwnWindowIsKeptAboveAndReleased)

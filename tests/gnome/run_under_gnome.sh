@@ -68,6 +68,7 @@ CONF
     gsettings set org.gnome.shell enabled-extensions "['$uuid']"
     gsettings set org.gnome.shell disable-user-extensions false
   fi
+  started=$(date +%s%N)
   gnome-shell --headless --wayland --wayland-display "$shell_wayland" --virtual-monitor 1280x1024 \
     >/tmp/gnome-shell.log 2>&1 &
   shell_pid=$!
@@ -87,6 +88,7 @@ CONF
   }
   for _ in $(seq 300); do ready && break; kill -0 "$shell_pid" 2>/dev/null || break; sleep 0.1; done
   ready || { echo "GNOME Shell, XWayland or the extension did not answer; the log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
+  echo "GNOME Shell answered $(( ($(date +%s%N) - started) / 1000000 )) ms after it was started"
   status=0
   WAYLAND_DISPLAY=$shell_wayland DISPLAY=$display XAUTHORITY=$authority "$@" 2>&3 || status=$?
   [ $status -eq 0 ] || { echo "GNOME Shell's log:"; grep -v -e '^dbus-daemon' /tmp/gnome-shell.log | tail -30; }

@@ -13,6 +13,28 @@
 
 namespace quenlow::testing {
 
+namespace {
+
+// In a child just forked: sets the environment, connects the standard
+// streams (-1: /dev/null) and runs the program.
+[[noreturn]] void exec_in_child(std::vector<std::string>& argv,
+                                const std::vector<std::pair<std::string, std::string>>& environment, int out,
+                                int err)
+{
+    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, STDIN_FILENO);
+    dup2(out >= 0 ? out : null, STDOUT_FILENO);
+    dup2(err >= 0 ? err : null, STDERR_FILENO);
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+}  // namespace
+
 child_process::child_process(std::vector<std::string> argv,
                              std::vector<std::pair<std::string, std::string>> environment, group process_group)
     : own_group_(process_group == group::own)
@@ -21,16 +43,7 @@ child_process::child_process(std::vector<std::string> argv,
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         if (own_group_) setpgid(0, 0);
-        for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        exec_in_child(argv, environment, -1, -1);
     }
     if (own_group_) setpgid(pid_, pid_);  // also here, so a signal sent at once reaches the group
 }
@@ -56,18 +69,7 @@ finished_run run_capturing(std::vector<std::string> argv, std::vector<std::pair<
     if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-        const int null = open("/dev/null", O_RDONLY);
-        dup2(null, STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        dup2(err[1], STDERR_FILENO);
-        std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
+    if (pid == 0) exec_in_child(argv, environment, out[1], err[1]);
     close(out[1]);
     close(err[1]);
     finished_run run;

@@ -1,5 +1,7 @@
 #include "gnome_shell_bus.h"
 
+#include "sd_bus_owners.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,17 +17,9 @@ constexpr char extension_path[] = "/org/mobrell/Quenlow/Shell";
 constexpr char extension_interface[] = "org.mobrell.Quenlow.Shell";
 constexpr std::chrono::milliseconds action_bound{2000};
 constexpr std::chrono::milliseconds stalled_pause{2000};
+constexpr std::chrono::milliseconds stalled_evidence{500};
 // GNOME Shell's ExtensionState values.
 constexpr double state_enabled = 1, state_disabled = 2, state_initialized = 6;
-
-struct bus_error {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    ~bus_error() { sd_bus_error_free(&error); }
-};
-struct message_ref {
-    sd_bus_message* message = nullptr;
-    ~message_ref() { sd_bus_message_unref(message); }
-};
 
 // The "state" entry of an a{sv} extension description; nothing for an
 // empty one, which is what GNOME Shell gives for an extension it does not
@@ -80,7 +74,9 @@ int gnome_shell_bus::call(const char* service, const char* path, const char* int
     sd_bus_set_method_call_timeout(bus_, static_cast<std::uint64_t>(left.count()));
     bus_error error;
     const int result = sd_bus_call_method(bus_, service, path, interface, member, &error.error, reply, types, args...);
-    if (result == -ETIMEDOUT) stalled_until_ = clock::now() + stalled_pause;
+    // Only a call that had time to spare and still got no answer says the
+    // shell is stalled; one cut short by the action's end says nothing.
+    if (result == -ETIMEDOUT && left >= stalled_evidence) stalled_until_ = clock::now() + stalled_pause;
     return result;
 }
 

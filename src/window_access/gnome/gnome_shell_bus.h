@@ -7,6 +7,8 @@
 // makes one action wait once and never freezes the program. A call that
 // fails, is refused or runs out gives nothing.
 
+#include "gnome_windows.h"
+
 #include <systemd/sd-bus.h>
 
 #include <chrono>
@@ -18,11 +20,6 @@
 namespace quenlow {
 
 inline constexpr char gnome_extension_uuid[] = "quenlow@mobrell.example";
-
-struct gnome_rect {
-    int x = 0, y = 0, width = 0, height = 0;
-    friend bool operator==(const gnome_rect&, const gnome_rect&) = default;
-};
 
 class gnome_shell_bus {
 public:

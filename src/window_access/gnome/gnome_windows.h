@@ -1,14 +1,18 @@
 #pragma once
 // The windows the extension's List call describes, read from its JSON.
 
-#include "gnome_shell_bus.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quenlow {
+
+// A rectangle in GNOME's logical pixels.
+struct gnome_rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const gnome_rect&, const gnome_rect&) = default;
+};
 
 struct gnome_window {
     std::uint64_t id = 0;

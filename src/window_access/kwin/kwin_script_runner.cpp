@@ -1,5 +1,7 @@
 #include "kwin_script_runner.h"
 
+#include "sd_bus_owners.h"
+
 #include <systemd/sd-bus.h>
 
 #include <unistd.h>
@@ -28,15 +30,6 @@ constexpr std::chrono::microseconds call_bound{1'000'000};
 // not answer a call is left alone.
 constexpr std::chrono::milliseconds run_bound{1500};
 constexpr std::chrono::milliseconds stalled_pause{2000};
-
-struct bus_error {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    ~bus_error() { sd_bus_error_free(&error); }
-};
-struct message_ref {
-    sd_bus_message* message = nullptr;
-    ~message_ref() { sd_bus_message_unref(message); }
-};
 
 // A script file that is removed when it goes out of scope.
 class script_file {
