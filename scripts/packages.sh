@@ -17,8 +17,9 @@ QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox m
   kwin-wayland xwayland dbus-daemon
   firefox-esr chromium man-db sway jq)
 # A headless GNOME Shell for the gnome tier, without its recommends (gdm3,
-# gnome-session, the control centre...: about 300 MB nothing here uses).
-QUENLOW_GNOME_TEST_PACKAGES=(gnome-shell)
+# gnome-session, the control centre...: about 300 MB nothing here uses), and
+# gjs, which checks that both builds of the extension parse.
+QUENLOW_GNOME_TEST_PACKAGES=(gnome-shell gjs)
 
 # Prints the packages of "$@" that are not installed.
 quenlow_missing_packages() {

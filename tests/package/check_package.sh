@@ -74,6 +74,13 @@ deb)
   shells() { jq -c '."shell-version"' "$work/root/usr/share/quenlow/gnome-shell/$1/quenlow@mobrell.example/metadata.json"; }
   check "the legacy build is for GNOME Shell 43 and 44" test "$(shells legacy)" = '["43","44"]'
   check "the module build is for GNOME Shell 45 to 49" test "$(shells module)" = '["45","46","47","48","49"]'
+  # Outside GNOME Shell neither build can import what it needs, but gjs
+  # parses each first: a syntax error shows before the missing imports.
+  for build in legacy module; do
+    check "the $build build parses (gjs)" sh -c '! gjs $2 "$1" 2>&1 | grep -q SyntaxError' sh \
+      "$work/root/usr/share/quenlow/gnome-shell/$build/quenlow@mobrell.example/extension.js" \
+      "$( [ $build = module ] && echo -m)"
+  done
   mkdir -p "$work/shell-47"
   printf '#!/bin/sh\necho "GNOME Shell 47.2"\n' > "$work/shell-47/gnome-shell"; chmod +x "$work/shell-47/gnome-shell"
   linked() { readlink "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"; }
