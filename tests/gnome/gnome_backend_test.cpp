@@ -157,7 +157,7 @@ TEST_F(GnomeDesktop, BrowserWindowsAreRestoredAndPlacedAtTheCornerOfTheWorkArea)
               << to_string(x.visible_rect(xwayland)) << "\n";
 }
 
-TEST_F(GnomeDesktop, OwnWindowIsKeptAboveAndReleased)
+TEST_F(GnomeDesktop, OwnWindowsAreKeptAboveAndReleased)
 {
     const auto backend = window_system_for_platform("wayland");
     constexpr window_handle own_handle = 0x4201;  // what a toolkit would hand over
@@ -176,6 +176,15 @@ TEST_F(GnomeDesktop, OwnWindowIsKeptAboveAndReleased)
     EXPECT_TRUE(above(true));
     backend->set_topmost(own_handle, false);
     EXPECT_TRUE(above(false));
+
+    // The program itself, always on top from its start.
+    const testing::scratch_folder config;
+    const child_process program({QUENLOW_PROGRAM}, {{"QT_QPA_PLATFORM", "wayland"},
+                                                     {"XDG_CONFIG_HOME", config.path().string()}});
+    EXPECT_TRUE(eventually([&] {
+        const auto seen = shell_says("Mobrell Quenlow - Ver.: 1.1.2");
+        return seen && (*seen)["above"] == true;
+    }, 20s));
 }
 
 TEST_F(GnomeDesktop, AnExtensionTurnedOffIsTurnedOnAtStart)

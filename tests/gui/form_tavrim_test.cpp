@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
 
 using namespace quenlow;
@@ -21,6 +22,7 @@ private slots:
     void optionReleasesReachTheLogicOnlyWhenOverTheOption();
     void listPicksByLeftButtonAndKeyboardOnly();
     void buttonsAndCheckBoxesReachTheirHandlers();
+    void noticesOpenOverTheWindowWithoutBlockingIt();
     void damagedSettingsFilesStartAsIfNothingWereStored_data();
     void damagedSettingsFilesStartAsIfNothingWereStored();
 };
@@ -189,6 +191,19 @@ void FormTavrimTest::damagedSettingsFilesStartAsIfNothingWereStored()
     QTest::mouseClick(window->findChild<check_box*>(QStringLiteral("Chk_Auto")), Qt::LeftButton);
     if (damage == QLatin1String("folder")) return;  // nothing can ever be written there
     QCOMPARE(qt_settings_store(path).read(fast_button_key), std::string("1"));
+}
+
+void FormTavrimTest::noticesOpenOverTheWindowWithoutBlockingIt()
+{
+    qt_program t(quenlow::testing::stored_settings{{"Chinese", "1"}});
+    t.main_ui.tell("請登出再登入一次。");
+    auto* box = t.window()->findChild<QMessageBox*>();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->text(), QStringLiteral("請登出再登入一次。"));
+    QCOMPARE(box->windowTitle(), t.window()->windowTitle());
+    QVERIFY(!QApplication::activeModalWidget());  // the window stays usable
+    box->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(!t.window()->findChild<QMessageBox*>());
 }
 
 QTEST_MAIN(FormTavrimTest)
