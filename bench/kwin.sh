@@ -11,18 +11,7 @@ quenlow_build build
 rounds=${QUENLOW_BENCH_ROUNDS:-100}
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-tests/wayland/run_under_kwin.sh bash -c '
-  set -euo pipefail
-  pids=()
-  for i in $(seq 20); do
-    title="Page $i"; [ $((i % 4)) -eq 0 ] && title="Page $i - Netscape"
-    QT_QPA_PLATFORM=wayland build/tests/wayland_test_window "$title" & pids+=($!)
-    xmessage -title "Old $title" "$title" >/dev/null 2>&1 & pids+=($!)
-  done
-  sleep 3  # the windows map; this is set-up, not what is timed
-  build/bench/bench_kwin "Page 20 - Netscape" '"$rounds"'
-  kill "${pids[@]}"
-' | tee "$out"
+tests/wayland/run_under_kwin.sh bench/wayland_crowd.sh "$PWD/build" "$rounds" | tee "$out"
 {
   echo "# Refresh and Change Size under KWin"
   echo

@@ -68,26 +68,40 @@ CONF
     gsettings set org.gnome.shell enabled-extensions "['$uuid']"
     gsettings set org.gnome.shell disable-user-extensions false
   fi
-  started=$(date +%s%N)
-  gnome-shell --headless --wayland --wayland-display "$shell_wayland" --virtual-monitor 1280x1024 \
-    >/tmp/gnome-shell.log 2>&1 &
-  shell_pid=$!
-  # Ready once XWayland is up and the extension (or, without it, the shell)
-  # answers on the bus.
+  # Ready once GNOME Shell has finished starting (its log says so), XWayland
+  # is up and the extension (or, without it, the shell) answers on the bus.
   ready() {
+    grep -q "GNOME Shell started" /tmp/gnome-shell.log || return 1
     display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' /tmp/gnome-shell.log | head -1)
     authority=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1 || true)
     [ -n "$display" ] && [ -n "$authority" ] || return 1
     if [ "$extension" = none ]; then
-      gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+      gdbus call --session --timeout 2 --dest org.gnome.Shell --object-path /org/gnome/Shell \
         --method org.gnome.Shell.Extensions.ListExtensions >/dev/null 2>&1
     else
-      gdbus call --session --dest org.mobrell.Quenlow.Shell --object-path /org/mobrell/Quenlow/Shell \
+      gdbus call --session --timeout 2 --dest org.mobrell.Quenlow.Shell --object-path /org/mobrell/Quenlow/Shell \
         --method org.mobrell.Quenlow.Shell.List >/dev/null 2>&1
     fi
   }
-  for _ in $(seq 300); do ready && break; kill -0 "$shell_pid" 2>/dev/null || break; sleep 0.1; done
-  ready || { echo "GNOME Shell, XWayland or the extension did not answer; the log:"; tail -40 /tmp/gnome-shell.log; exit 1; }
+  # GNOME Shell 43 runs JavaScript in the child it forks to start
+  # ibus-daemon, and now and then that child deadlocks and the shell with
+  # it, before it has finished starting: such a shell is ended and started
+  # again.
+  for attempt in 1 2 3; do
+    started=$(date +%s%N)
+    gnome-shell --headless --wayland --wayland-display "$shell_wayland" --virtual-monitor 1280x1024 \
+      >/tmp/gnome-shell.log 2>&1 &
+    shell_pid=$!
+    for _ in $(seq 150); do ready && break; kill -0 "$shell_pid" 2>/dev/null || break; sleep 0.1; done
+    ready && break
+    echo "GNOME Shell did not finish starting (attempt $attempt); the end of its log:"
+    grep -v -e '^dbus-daemon' /tmp/gnome-shell.log | tail -5
+    pkill -KILL -f '^gnome-shell --headless' || true
+    pkill -KILL -x Xwayland || true
+    wait "$shell_pid" 2>/dev/null || true
+    shell_pid=""
+  done
+  [ -n "$shell_pid" ] || { echo "GNOME Shell did not start in three attempts"; exit 1; }
   echo "GNOME Shell answered $(( ($(date +%s%N) - started) / 1000000 )) ms after it was started"
   status=0
   WAYLAND_DISPLAY=$shell_wayland DISPLAY=$display XAUTHORITY=$authority "$@" 2>&3 || status=$?

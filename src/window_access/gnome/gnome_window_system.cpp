@@ -13,10 +13,10 @@ namespace {
 
 // A Wayland client takes a new size when it next draws, and GNOME Shell
 // may still finish un-maximising or showing the window after placing it:
-// the frame is read back until it holds the size asked for, and placed
-// again where it settled elsewhere.
-constexpr std::chrono::milliseconds read_back_interval{20};
-constexpr int settled_reads = 4;
+// the frame is read back until it holds the rectangle asked for (two reads
+// in a row), and placed again where it settled elsewhere.
+constexpr std::chrono::milliseconds read_back_interval{10};
+constexpr int settled_reads = 5;
 constexpr int placements = 3;
 
 }  // namespace
@@ -126,10 +126,11 @@ void gnome_window_system::place_window(window_handle window, int width, int heig
         if (found == now.end()) return;  // gone, or the shell no longer answers within the action
         unchanged = last == found->frame ? unchanged + 1 : 0;
         last = found->frame;
+        if (found->frame == wanted && unchanged >= 1) return;
         if (unchanged < settled_reads) continue;
-        // Settled: where it was asked to be, or (a terminal's size steps)
-        // as near as the window goes.
-        if (found->frame == wanted || placed == placements || !shell_->place(window, wanted)) return;
+        // Settled elsewhere: placed again, unless that was tried enough (a
+        // terminal's size steps keep it as near as it goes).
+        if (placed == placements || !shell_->place(window, wanted)) return;
         ++placed;
         unchanged = 0;
     }

@@ -1,10 +1,12 @@
-// Refresh and Change Size through KWin's scripting interface, run inside a
-// KWin session with windows already open (bench/kwin.sh sets that up).
-// Prints the median and the 90th percentile of each, in ms.
-//   bench_kwin TITLE ROUNDS
+// Refresh and Change Size on a Wayland desktop, through the window system
+// the program picks there (KWin's scripting, the GNOME Shell extension),
+// run inside a session with windows already open (bench/kwin.sh and
+// bench/gnome.sh set that up). Prints the median and the 90th percentile
+// of each, in ms.
+//   bench_wayland TITLE ROUNDS
 #include "browser_list.h"
-#include "kwin_window_system.h"
 #include "resize_command.h"
+#include "window_system_for_platform.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,11 +37,7 @@ void report(const char* what, std::vector<double> ms)
 int main(int argc, char** argv)
 {
     if (argc != 3) return 2;
-    const auto windows = quenlow::kwin_window_system::connect();
-    if (!windows) {
-        std::fprintf(stderr, "no KWin on the session bus\n");
-        return 1;
-    }
+    const auto windows = quenlow::window_system_for_platform("wayland");
     const int rounds = std::atoi(argv[2]);
     std::vector<double> refresh, change_size;
     std::size_t listed = 0;
