@@ -18,23 +18,29 @@ case ${1:-} in
 --inside)  # in the new namespaces
   shift
   # The script, the extension and the tests may live under /tmp (a clean
-  # clone, say): those folders are bound back into the private one.
+  # clone, say): those folders are bound back into the private one, from
+  # descriptors opened before it hid them (mount must not resolve the
+  # descriptor's path, which now names the empty new folder).
   source_folder=$1 build_folder=$2; shift 2
   exec 7<"$source_folder" 8<"$build_folder"
   mount -t tmpfs -o mode=1777 quenlow-tmp /tmp
   for kept in 7:"$source_folder" 8:"$build_folder"; do
-    if [ ! -e "${kept#*:}" ]; then mkdir -p "${kept#*:}"; mount --bind "/proc/self/fd/${kept%%:*}" "${kept#*:}"; fi
+    if [ ! -e "${kept#*:}" ]; then mkdir -p "${kept#*:}"; mount --no-canonicalize --bind "/proc/self/fd/${kept%%:*}" "${kept#*:}"; fi
   done
   exec 7<&- 8<&-
   mkdir -m 1777 /tmp/.X11-unix
   mkdir -p /tmp/home /tmp/runtime; chmod 700 /tmp/runtime
-  # The session bus's chatter goes to a log; the program's own errors (fd 3) do not.
-  exec 3>&2 2>/tmp/session.log
-  exec env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime LANG=C.UTF-8 \
-    dbus-run-session -- "$0" --session "$@"
+  # The session bus's chatter goes to a log, shown when the run fails; the
+  # rest of this script's errors and the program's (fd 3) do not.
+  status=0
+  env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime LANG=C.UTF-8 \
+    dbus-run-session -- "$0" --session "$@" 3>&2 2>/tmp/session.log || status=$?
+  if [ $status -ne 0 ]; then echo "The session bus's log:"; grep -v '^dbus-daemon' /tmp/session.log | tail -10; fi
+  exit $status
   ;;
 --session)  # on a session bus of its own
   shift
+  exec 2>&3
   extension=$1; shift
   shell_pid="" bus_pid=""
   stop() {
@@ -57,7 +63,7 @@ case ${1:-} in
   </policy>
 </busconfig>
 CONF
-  dbus-daemon --nofork --config-file=/tmp/system-bus.conf &
+  dbus-daemon --nofork --config-file=/tmp/system-bus.conf 2>>/tmp/session.log &
   bus_pid=$!
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/tmp/system-bus
   # GNOME Shell finds extensions only as it starts.
@@ -104,7 +110,7 @@ CONF
   [ -n "$shell_pid" ] || { echo "GNOME Shell did not start in three attempts"; exit 1; }
   echo "GNOME Shell answered $(( ($(date +%s%N) - started) / 1000000 )) ms after it was started"
   status=0
-  WAYLAND_DISPLAY=$shell_wayland DISPLAY=$display XAUTHORITY=$authority "$@" 2>&3 || status=$?
+  WAYLAND_DISPLAY=$shell_wayland DISPLAY=$display XAUTHORITY=$authority "$@" || status=$?
   [ $status -eq 0 ] || { echo "GNOME Shell's log:"; grep -v -e '^dbus-daemon' /tmp/gnome-shell.log | tail -30; }
   exit $status
   ;;

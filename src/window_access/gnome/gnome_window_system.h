@@ -41,7 +41,7 @@ public:
     void restore_window(window_handle window) override;
     void place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
-    // Qt's tool windows already stay out of GNOME's dash and switcher.
+    // GNOME has no taskbar; its dash shows applications, not windows.
     void hide_from_taskbar(window_handle) override {}
     setup_step pending_setup() const override { return pending_; }
 
