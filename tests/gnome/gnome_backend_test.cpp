@@ -9,6 +9,7 @@
 #include "eventually.h"
 #include "resize_command.h"
 #include "scratch_folder.h"
+#include "session_bus.h"
 #include "window_system_for_platform.h"
 #include "x_test_client.h"
 
@@ -37,27 +38,10 @@ using testing::x_rect;
 using json = nlohmann::json;
 using namespace std::chrono_literals;
 
-// A call on the session bus made by the test itself, not by the backend;
-// its reply, or nullptr.
-template <class... Args>
-sd_bus_message* call(const char* service, const char* path, const char* interface, const char* member,
-                     const char* types, Args... args)
-{
-    static sd_bus* bus = [] {
-        sd_bus* opened = nullptr;
-        sd_bus_open_user(&opened);
-        return opened;
-    }();
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* reply = nullptr;
-    sd_bus_call_method(bus, service, path, interface, member, &error, &reply, types, args...);
-    sd_bus_error_free(&error);
-    return reply;
-}
-
 sd_bus_message* extension_call(const char* member)
 {
-    return call("org.mobrell.Quenlow.Shell", "/org/mobrell/Quenlow/Shell", "org.mobrell.Quenlow.Shell", member, "");
+    return testing::session_call("org.mobrell.Quenlow.Shell", "/org/mobrell/Quenlow/Shell",
+                                 "org.mobrell.Quenlow.Shell", member, "");
 }
 
 bool extension_answers()
@@ -187,31 +171,22 @@ TEST_F(GnomeDesktop, OwnWindowsAreKeptAboveAndReleased)
     }, 20s));
 }
 
-TEST_F(GnomeDesktop, AnExtensionTurnedOffIsTurnedOnAtStart)
+TEST_F(GnomeDesktop, AnExtensionTurnedOffIsTurnedOnAndAStalledShellHoldsAnActionOnce)
 {
-    call("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions", "DisableExtension", "s",
-         "quenlow@mobrell.example");
+    testing::session_call("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions", "DisableExtension",
+                          "s", "quenlow@mobrell.example");
     ASSERT_TRUE(eventually([] { return !extension_answers(); }));
-    const child_process page({WAYLAND_TEST_WINDOW, "Off and on - Netscape"}, {{"QT_QPA_PLATFORM", "wayland"}});
-    const auto backend = window_system_for_platform("wayland");
-    EXPECT_TRUE(eventually([&] { return listed(*backend, "Off and on - Netscape"); }));
-}
-
-TEST_F(GnomeDesktop, AStalledShellMakesAnActionWaitOnceAndNoLonger)
-{
     const child_process page({WAYLAND_TEST_WINDOW, "Stalled - Netscape"}, {{"QT_QPA_PLATFORM", "wayland"}});
-    const auto backend = window_system_for_platform("wayland");
+    const auto backend = window_system_for_platform("wayland");  // turns it on again
     ASSERT_TRUE(eventually([&] { return listed(*backend, "Stalled - Netscape"); }, 20s));
-    sd_bus_message* owner = call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                 "GetConnectionUnixProcessID", "s", "org.gnome.Shell");
-    std::uint32_t shell = 0;
-    ASSERT_TRUE(owner && sd_bus_message_read(owner, "u", &shell) >= 0 && shell > 0);
-    sd_bus_message_unref(owner);
-    ::kill(static_cast<pid_t>(shell), SIGSTOP);
+
+    const pid_t shell = testing::owner_pid("org.gnome.Shell");
+    ASSERT_GT(shell, 0);
+    ::kill(shell, SIGSTOP);
     const auto start = std::chrono::steady_clock::now();
     resize_window_titled(*backend, "Stalled - Netscape", {800, 600});
     const auto waited = std::chrono::steady_clock::now() - start;
-    ::kill(static_cast<pid_t>(shell), SIGCONT);
+    ::kill(shell, SIGCONT);
     // One action's deadline (2 s), not one per call.
     EXPECT_LT(waited, 3500ms);
     EXPECT_TRUE(eventually([&] { return listed(*backend, "Stalled - Netscape"); }, 5s));

@@ -1,18 +1,21 @@
 // The KWin backend inside a headless KWin (run by run_under_kwin.sh):
 // native Wayland and XWayland windows listed, found, restored and placed,
 // read back from KWin's own window information; the program's own window
-// kept above; a script that never reports; and the program itself started
-// on Wayland.
+// kept above; a script that never reports; the program itself started on
+// Wayland; and a KWin that answers late or not at all.
 #include "browser_list.h"
 #include "child_process.h"
 #include "eventually.h"
 #include "kwin_script_runner.h"
 #include "kwin_window_system.h"
 #include "resize_command.h"
+#include "session_bus.h"
 
 #include <gtest/gtest.h>
 
 #include <systemd/sd-bus.h>
+
+#include <signal.h>
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,6 +25,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quenlow {
@@ -38,14 +42,10 @@ struct kwin_info {
 
 std::optional<kwin_info> window_info(const std::string& uuid)
 {
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_user(&bus) < 0) return std::nullopt;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* reply = nullptr;
+    sd_bus_message* reply =
+        testing::session_call("org.kde.KWin", "/KWin", "org.kde.KWin", "getWindowInfo", "s", uuid.c_str());
     std::optional<kwin_info> info;
-    if (sd_bus_call_method(bus, "org.kde.KWin", "/KWin", "org.kde.KWin", "getWindowInfo", &error, &reply, "s",
-                           uuid.c_str()) >= 0 &&
-        sd_bus_message_enter_container(reply, 'a', "{sv}") > 0) {
+    if (reply && sd_bus_message_enter_container(reply, 'a', "{sv}") > 0) {
         info.emplace();
         while (sd_bus_message_enter_container(reply, 'e', "sv") > 0) {
             const char* key = nullptr;
@@ -76,8 +76,6 @@ std::optional<kwin_info> window_info(const std::string& uuid)
         }
     }
     sd_bus_message_unref(reply);
-    sd_bus_error_free(&error);
-    sd_bus_flush_close_unref(bus);
     return info;
 }
 
@@ -255,6 +253,51 @@ TEST_F(KWinDesktop, TheProgramRunsOnWaylandThroughKWin)
         const auto info = window_info(uuid_of("Mobrell Quenlow - Ver.: 1.1.2"));
         return info && info->keep_above;
     }, std::chrono::seconds(20)));
+}
+
+// Last, as it stops KWin for a while: a KWin that answers late (stopped for
+// 1.5 s) or not at all while the actions run. Each action still ends
+// within its bound, and every script the backend asked KWin to load, its
+// load answered late or never, is unloaded once KWin runs again.
+TEST_F(KWinDesktop, AStoppedKWinHoldsNoActionLongAndKeepsNoScriptLoaded)
+{
+    using namespace std::chrono_literals;
+    const pid_t kwin = testing::owner_pid("org.kde.KWin");
+    ASSERT_GT(kwin, 0);
+    const auto timed = [](auto action) {
+        const auto start = std::chrono::steady_clock::now();
+        action();
+        return std::chrono::steady_clock::now() - start;
+    };
+    for (const bool late : {true, false}) {
+        ::kill(kwin, SIGSTOP);
+        std::thread resume;
+        if (late) resume = std::thread([kwin] { std::this_thread::sleep_for(1500ms); ::kill(kwin, SIGCONT); });
+        {
+            const auto stalled = kwin_window_system::connect();
+            ASSERT_NE(stalled, nullptr);
+            EXPECT_LT(timed([&] { browser_titles(*stalled); }), 2500ms) << late;
+            EXPECT_LT(timed([&] { resize_window_titled(*stalled, "Page - Netscape", {800, 600}); }), 2500ms);
+            EXPECT_LT(timed([&] { stalled->set_topmost(0x4201, true); }), 2500ms);
+        }  // ends the backend's helpers too
+        if (resume.joinable()) resume.join();
+        ::kill(kwin, SIGCONT);
+        // Scripts are named by this process's id and a count of its runs.
+        const auto loaded = [] {
+            for (int run = 1; run <= 1500; ++run) {  // this process runs some 300
+                const std::string name = "quenlow-" + std::to_string(::getpid()) + "-" + std::to_string(run);
+                sd_bus_message* reply = testing::session_call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting",
+                                                              "isScriptLoaded", "s", name.c_str());
+                int is_loaded = 0;
+                if (reply) sd_bus_message_read(reply, "b", &is_loaded);
+                sd_bus_message_unref(reply);
+                if (is_loaded) return name;
+            }
+            return std::string();
+        };
+        std::string left;
+        EXPECT_TRUE(eventually([&] { return (left = loaded()).empty(); }, 5s)) << left << " is still loaded";
+    }
 }
 
 }  // namespace
