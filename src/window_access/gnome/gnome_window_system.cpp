@@ -154,14 +154,10 @@ bool gnome_window_system::apply_topmost(gnome_shell_bus& shell, window_handle wi
 
 void gnome_window_system::set_topmost(window_handle window, bool topmost)
 {
-    const std::uint64_t request = own_.request(window);  // cancels a helper still waiting for this window
-    if (apply_topmost(*shell_, window, topmost, request) || !topmost) return;
-    // Asked before the window is shown: wait for it, with a bus connection
-    // of the helper's own.
-    retries_.start([this, window, request, shell = std::shared_ptr<gnome_shell_bus>()]() mutable {
-        if (!shell) shell = gnome_shell_bus::connect();
-        return !shell || apply_topmost(*shell, window, true, request);
-    });
+    set_own_window_topmost(own_, retries_, *shell_, window, topmost, [] { return gnome_shell_bus::connect(); },
+                           [this](gnome_shell_bus& shell, window_handle w, bool on, std::uint64_t request) {
+                               return apply_topmost(shell, w, on, request);
+                           });
 }
 
 }  // namespace quenlow

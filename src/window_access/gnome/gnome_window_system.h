@@ -17,10 +17,9 @@
 // starts: until the user has logged out and in once, nothing is listed
 // and pending_setup() says so.
 
-#include "background_retries.h"
 #include "gnome_shell_bus.h"
 #include "gnome_windows.h"
-#include "own_window_requests.h"
+#include "own_window_topmost.h"
 #include "window_system.h"
 
 #include <memory>

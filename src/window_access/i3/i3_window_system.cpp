@@ -180,14 +180,10 @@ bool i3_window_system::apply_topmost(i3_ipc& ipc, window_handle window, bool top
 
 void i3_window_system::set_topmost(window_handle window, bool topmost)
 {
-    const std::uint64_t request = own_.request(window);
-    if (apply_topmost(*ipc_, window, topmost, request) || !topmost) return;
-    // Asked before the window is shown: wait for it, on a connection of the
-    // helper's own.
-    retries_.start([this, window, request, ipc = std::shared_ptr<i3_ipc>()]() mutable {
-        if (!ipc) ipc = i3_ipc::connect(socket_path_);
-        return !ipc || apply_topmost(*ipc, window, true, request);
-    });
+    set_own_window_topmost(own_, retries_, *ipc_, window, topmost, [this] { return i3_ipc::connect(socket_path_); },
+                           [this](i3_ipc& ipc, window_handle w, bool on, std::uint64_t request) {
+                               return apply_topmost(ipc, w, on, request);
+                           });
 }
 
 }  // namespace quenlow

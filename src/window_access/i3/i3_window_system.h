@@ -14,10 +14,9 @@
 // which keeps it above tiled windows, and sticky, so it follows every
 // workspace; off makes it no longer sticky and leaves it floating.
 
-#include "background_retries.h"
 #include "i3_ipc.h"
 #include "i3_tree.h"
-#include "own_window_requests.h"
+#include "own_window_topmost.h"
 #include "window_system.h"
 
 #include <functional>

@@ -111,14 +111,10 @@ bool kwin_window_system::apply_topmost(kwin_script_runner& runner, window_handle
 
 void kwin_window_system::set_topmost(window_handle window, bool topmost)
 {
-    const std::uint64_t request = own_.request(window);  // cancels a helper still waiting for this window
-    if (apply_topmost(*runner_, window, topmost, request) || !topmost) return;
-    // Asked before the window is shown: wait for it, with a bus connection
-    // of the helper's own.
-    retries_.start([this, window, request, runner = std::shared_ptr<kwin_script_runner>()]() mutable {
-        if (!runner) runner = kwin_script_runner::connect();
-        return !runner || apply_topmost(*runner, window, true, request);
-    });
+    set_own_window_topmost(own_, retries_, *runner_, window, topmost, [] { return kwin_script_runner::connect(); },
+                           [this](kwin_script_runner& runner, window_handle w, bool on, std::uint64_t request) {
+                               return apply_topmost(runner, w, on, request);
+                           });
 }
 
 }  // namespace quenlow

@@ -19,9 +19,8 @@
 // by their count, and one left loaded makes the numbers of later ones
 // collide.)
 
-#include "background_retries.h"
 #include "kwin_script_runner.h"
-#include "own_window_requests.h"
+#include "own_window_topmost.h"
 #include "window_system.h"
 
 #include <cstdint>
