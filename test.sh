@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test tier (unit, gui,
-# x11, browsers, wayland, sway, gnome, win32, package, stress and fuzz) in
+# Installs what is missing, builds, makes the roots of newer Debian
+# releases the newer tier runs today's desktops in (once, under
+# /var/cache/quenlow/roots), and runs every test tier (unit, gui, x11,
+# browsers, wayland, sway, gnome, newer, win32, package, stress and fuzz) in
 # build/, then unit, gui and x11 again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/. Exits non-zero when any test fails.
 # With arguments, runs only `ctest` in build/ with them (e.g. ./test.sh -L unit).
@@ -11,6 +13,7 @@ source scripts/packages.sh
 quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" "${QUENLOW_TEST_PACKAGES[@]}"
 quenlow_install_packages --no-install-recommends "${QUENLOW_GNOME_TEST_PACKAGES[@]}"
 quenlow_build build
+for root in trixie forky; do tests/newer/make_root.sh "$root"; done
 
 set +e
 ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"

@@ -13,7 +13,7 @@ quenlow_build build
 rounds=${QUENLOW_BENCH_ROUNDS:-100}
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-tests/gnome/run_under_gnome.sh build build/gnome-extension/legacy/quenlow@mobrell.example \
+tests/gnome/run_under_gnome.sh build build/gnome-extension \
   bench/wayland_crowd.sh "$PWD/build" "$rounds" | grep -v '^SpiRegistry' | tee "$out"
 {
   echo "# Refresh and Change Size under GNOME Shell"

@@ -1,4 +1,4 @@
-// GNOME Shell 43 and 44: the extension as a script in the imports.* format.
+// GNOME Shell 42 to 44: the extension as a script in the imports.* format.
 'use strict';
 const {Gio, GLib, Meta} = imports.gi;
 const Main = imports.ui.main;

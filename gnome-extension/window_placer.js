@@ -1,9 +1,11 @@
-// The part of the extension both builds share: a D-Bus service inside
+// The part of the extension both builds share: a D-Bus object inside
 // GNOME Shell that lists the windows and places one, for the program's
 // GNOME backend. Wayland gives an ordinary program no other way to do that.
+// It is exported on GNOME Shell's own connection, so the program calls it
+// at org.gnome.Shell: a well-known name of its own could be taken first by
+// any other program on the bus, which would then get every call.
 // The lines above this (one header per build) bind Gio, GLib, Meta and Main.
 
-const BUS_NAME = 'org.mobrell.Quenlow.Shell';
 const OBJECT_PATH = '/org/mobrell/Quenlow/Shell';
 const INTERFACE_XML = `
 <node>
@@ -25,7 +27,9 @@ const INTERFACE_XML = `
       <arg type="t" direction="in" name="id"/>
       <arg type="b" direction="out" name="found"/>
     </method>
-    <!-- Restores the window, gives its frame this rectangle and activates it. -->
+    <!-- Restores the window, gives its frame this rectangle and activates it.
+         Sizes are clamped to 1..MAX_SIDE: mutter skips its constraints for
+         an empty or negative one. -->
     <method name="Place">
       <arg type="t" direction="in" name="id"/>
       <arg type="i" direction="in" name="x"/>
@@ -72,16 +76,20 @@ function restore(window) {
     unmaximize(window);
 }
 
+// Far beyond any screen, well within mutter's rectangles.
+const MAX_SIDE = 16384;
+
+function clamp(value, lowest, highest) {
+    return Math.min(Math.max(Math.trunc(value), lowest), highest);
+}
+
 class WindowPlacer {
     enable() {
         this._exported = Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, this);
         this._exported.export(Gio.DBus.session, OBJECT_PATH);
-        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME,
-            Gio.BusNameOwnerFlags.NONE, null, null);
     }
 
     disable() {
-        Gio.bus_unown_name(this._nameId);
         this._exported.unexport();
         this._exported = null;
     }
@@ -125,6 +133,10 @@ class WindowPlacer {
         const window = this._window(id);
         if (!window)
             return false;
+        x = clamp(x, -MAX_SIDE, MAX_SIDE);
+        y = clamp(y, -MAX_SIDE, MAX_SIDE);
+        width = clamp(width, 1, MAX_SIDE);
+        height = clamp(height, 1, MAX_SIDE);
         restore(window);
         window.move_resize_frame(true, x, y, width, height);
         // Mutter sizes a window with resize increments (terminals) from its

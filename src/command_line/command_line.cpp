@@ -3,6 +3,7 @@
 #include "app_version.h"
 #include "browser_list.h"
 #include "resize_command.h"
+#include "setup_advice.h"
 
 #include <algorithm>
 #include <charconv>
@@ -33,7 +34,10 @@ constexpr char usage[] =
     "  --help, -h   print this help\n"
     "  --version    print the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 no such window, 2 a usage error.\n";
+    "Exit status: 0 done, 1 no such window, 2 a usage error, 3 the desktop needs\n"
+    "a step of yours first (GNOME: the program's Shell extension is not\n"
+    "installed, needs a new log-in, is switched off or does not fit this GNOME\n"
+    "Shell; the message says which and what to do).\n";
 
 int usage_error(std::string& err, const std::string& message)
 {
@@ -57,12 +61,14 @@ std::unique_ptr<window_system> connected(const std::function<std::unique_ptr<win
                                          std::string& err)
 {
     auto windows = connect();
-    if (windows->pending_setup() == setup_step::log_in_again) {
-        err += "quenlow: log out and log in again once: GNOME Shell finds the extension this program needs "
-               "only when you log in\n";
+    if (const std::string advice = setup_advice(windows->pending_setup(), caption_language::english);
+        !advice.empty()) {
+        err += "quenlow: " + advice + '\n';
     }
     return windows;
 }
+
+bool needs_setup(const window_system& windows) { return windows.pending_setup().step != setup_step::none; }
 
 int list(window_system& windows, std::string& out)
 {
@@ -106,7 +112,10 @@ int run_command_line(const std::vector<std::string>& arguments,
     }
     if (command == "--list") {
         if (operands > 0) return usage_error(err, "--list takes no argument: '" + arguments[1] + "'");
-        return list(*connected(connect, err), out);
+        const auto windows = connected(connect, err);
+        const user_action action(*windows);
+        if (needs_setup(*windows)) return command_setup_needed;
+        return list(*windows, out);
     }
     if (command != "--size") return usage_error(err, "unknown option '" + command + "'");
 
@@ -127,6 +136,8 @@ int run_command_line(const std::vector<std::string>& arguments,
     }
 
     const auto windows = connected(connect, err);
+    const user_action action(*windows);
+    if (needs_setup(*windows)) return command_setup_needed;
     const window_handle window = window_to_size(*windows, title);
     if (window == no_window) {
         err += "quenlow: " + (title ? "no window is titled '" + *title + "'" : std::string("no browser window is open")) +

@@ -19,6 +19,9 @@ namespace quenlow {
 inline constexpr int command_done = 0;
 inline constexpr int command_no_window = 1;
 inline constexpr int command_usage_error = 2;
+// The desktop needs a step of the user's before any window can be listed
+// (GNOME Shell's extension); the message says which.
+inline constexpr int command_setup_needed = 3;
 
 // Whether the arguments (without the program's name) ask for the command
 // line rather than the window: anything but none at all, or toolkit options

@@ -4,6 +4,7 @@
 #include "browser_list.h"
 #include "resize_command.h"
 #include "settings_store.h"
+#include "setup_advice.h"
 #include "size_limit.h"
 #include "stored_values.h"
 
@@ -23,9 +24,12 @@ void Form_Tavrim::show()
         Form_Load();
     }
     ui_.show();
-    if (first && windows_.pending_setup() == setup_step::log_in_again) {
-        const bool chinese = ui_.value(control::op_Chinese) != 0;
-        ui_.tell(captions_for(chinese ? caption_language::chinese : caption_language::english).log_in_again);
+    if (!first) return;
+    const bool chinese = ui_.value(control::op_Chinese) != 0;
+    if (const std::string advice =
+            setup_advice(windows_.pending_setup(), chinese ? caption_language::chinese : caption_language::english);
+        !advice.empty()) {
+        ui_.tell(advice);
     }
 }
 
@@ -113,6 +117,7 @@ void Form_Tavrim::apply_language(caption_language language)
 
 void Form_Tavrim::Com_Update_Click()
 {
+    const user_action action(windows_);
     refresh_browser_list(windows_, ui_.list());
     // The tooltip shows the selected title in full; after a refresh the one
     // it showed may be gone.
@@ -130,6 +135,7 @@ void Form_Tavrim::Com_Manual_Click()
     const window_size size =
         chosen_size({ui_.value(control::Op_640) != 0, ui_.value(control::Op_800) != 0,
                      ui_.value(control::Op_1024) != 0, ui_.value(control::Op_1280) != 0});
+    const user_action action(windows_);
     resize_window_titled(windows_, ui_.list().text(), size);
 }
 

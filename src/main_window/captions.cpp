@@ -7,14 +7,11 @@ namespace {
 constexpr caption_set chinese_captions{
     "  墨貝昆洛 - ", "版本 ", "視窗尺寸", "永遠在上面", "改變尺寸",
     "快速按鈕", "更新視窗表", "Chinese 中文", "English  英文", "1",
-    "GNOME Shell 只在登入時才會找到墨貝昆洛所需的擴充功能。請登出再登入一次；在那之前，視窗表會是空的。",
 };
 
 constexpr caption_set english_captions{
     "Mobrell Quenlow - ", "Ver.: ", "Windows Size", "Always on Top", "Change Size",
     "Fast Button", "Update List", "Chinese 中文", "English", "0",
-    "GNOME Shell finds the extension Mobrell Quenlow needs only when you log in. Log out and log in again "
-    "once; until then the list of browser windows stays empty.",
 };
 
 }  // namespace

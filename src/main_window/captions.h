@@ -19,9 +19,6 @@ struct caption_set {
     const char* chinese_option; // op_Chinese
     const char* english_option; // op_English
     const char* stored_value;   // written under "Chinese"
-    // Said once at start where the desktop needs a new log-in first (GNOME
-    // Shell finds the program's extension only as it starts).
-    const char* log_in_again;
 };
 
 const caption_set& captions_for(caption_language language);

@@ -52,9 +52,12 @@ int main(int argc, char* argv[])
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (quenlow::wants_command_line(arguments, qt_options)) {
         std::string out, err;
-        const int status = quenlow::run_command_line(
-            arguments, [] { return quenlow::window_system_for_platform(quenlow::platform_of_session()); }, out,
-            err);
+        // The command line changes no desktop setting.
+        const auto connect = [] {
+            return quenlow::window_system_for_platform(quenlow::platform_of_session(), {},
+                                                       quenlow::desktop_settings::left_alone);
+        };
+        const int status = quenlow::run_command_line(arguments, connect, out, err);
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fwrite(err.data(), 1, err.size(), stderr);
         return status;

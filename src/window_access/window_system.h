@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace quenlow {
@@ -26,12 +27,36 @@ namespace quenlow {
 using window_handle = std::uint64_t;
 inline constexpr window_handle no_window = 0;
 
-// Something the user has to do once before a window system lists anything.
+// What the user has to do before a window system lists anything. GNOME
+// Shell lists windows for the program only through the program's own Shell
+// extension, and each of these keeps that extension from working.
 enum class setup_step {
     none,
-    // Log out and in again: GNOME Shell finds the program's newly installed
-    // extension only when it starts.
+    // Log out and in again: GNOME Shell finds an extension installed after
+    // it started only as it starts.
     log_in_again,
+    // The extension is in none of the folders GNOME Shell reads.
+    not_installed,
+    // The user switched the extension off (the window switches it on again;
+    // the command line changes no setting and only says so).
+    switched_off,
+    // The user switched every extension off.
+    all_extensions_off,
+    // The extension found is made for other versions of GNOME Shell.
+    other_shell_version,
+    // GNOME Shell could not load the extension.
+    failed_to_load,
+};
+
+// A setup step and what the desktop said of it, for the words shown.
+struct setup_need {
+    setup_step step = setup_step::none;
+    std::string shell_version;       // the running GNOME Shell's, "50.5"
+    std::string extension_versions;  // the extension's, "45, 46, 47"
+    std::string error;               // GNOME Shell's words on a failed load
+    // A per-user copy of the extension that GNOME Shell reads before the
+    // one installed for every user ("" when there is none or no other).
+    std::string user_copy;
 };
 
 class window_system {
@@ -93,7 +118,27 @@ public:
 
     // What the user has to do before this window system works; decided once,
     // when it connects.
-    virtual setup_step pending_setup() const { return setup_step::none; }
+    virtual setup_need pending_setup() const { return {}; }
+
+    // Opens and closes one user action (a refresh, a Change Size, a whole
+    // command line run). A backend that waits on another process bounds the
+    // calls between them by one deadline together, instead of each call by
+    // its own, so that a slow peer holds a user action once. Outside an
+    // action every call is bounded on its own. See user_action below.
+    virtual void begin_action() {}
+    virtual void end_action() {}
+};
+
+// One user action on `windows`, for as long as it lives.
+class user_action {
+public:
+    explicit user_action(window_system& windows) : windows_(windows) { windows_.begin_action(); }
+    ~user_action() { windows_.end_action(); }
+    user_action(const user_action&) = delete;
+    user_action& operator=(const user_action&) = delete;
+
+private:
+    window_system& windows_;
 };
 
 // What window_text does with a title it has read: copies at most

@@ -25,7 +25,8 @@
 namespace quenlow {
 
 std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
-                                                          [[maybe_unused]] const std::string& x11_display)
+                                                          [[maybe_unused]] const std::string& x11_display,
+                                                          [[maybe_unused]] desktop_settings settings)
 {
 #ifdef QUENLOW_HAVE_X11
     if (platform_name == "xcb") {
@@ -59,7 +60,7 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 #endif
 #ifdef QUENLOW_HAVE_GNOME
     if (platform_name == "wayland") {
-        if (auto gnome = gnome_window_system::connect()) return gnome;
+        if (auto gnome = gnome_window_system::connect(settings == desktop_settings::may_change)) return gnome;
     }
 #endif
 #ifdef _WIN32

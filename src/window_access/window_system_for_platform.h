@@ -19,8 +19,14 @@
 
 namespace quenlow {
 
+// Whether the backend may change the desktop's settings to work (GNOME:
+// switch the program's extension back on). The window may; the command
+// line, which promises to change no setting, may not.
+enum class desktop_settings { may_change, left_alone };
+
 std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
-                                                          const std::string& x11_display = {});
+                                                          const std::string& x11_display = {},
+                                                          desktop_settings settings = desktop_settings::may_change);
 
 // The platform a toolkit would start on in this session, read from the
 // environment as Qt reads it, for a run that starts no toolkit: "windows"

@@ -74,10 +74,10 @@ public:
     void place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle window) override;
-    setup_step pending_setup() const override { return pending; }
+    setup_need pending_setup() const override { return pending; }
 
     // What pending_setup() reports.
-    setup_step pending = setup_step::none;
+    setup_need pending;
 
 private:
     fake_window* find(window_handle handle);

@@ -40,7 +40,7 @@ using namespace std::chrono_literals;
 
 sd_bus_message* extension_call(const char* member)
 {
-    return testing::session_call("org.mobrell.Quenlow.Shell", "/org/mobrell/Quenlow/Shell",
+    return testing::session_call("org.gnome.Shell", "/org/mobrell/Quenlow/Shell",
                                  "org.mobrell.Quenlow.Shell", member, "");
 }
 
@@ -114,7 +114,7 @@ TEST_F(GnomeDesktop, BrowserWindowsAreRestoredAndPlacedAtTheCornerOfTheWorkArea)
     }, 20s));
 
     const auto backend = window_system_for_platform("wayland");
-    EXPECT_EQ(backend->pending_setup(), setup_step::none);
+    EXPECT_EQ(backend->pending_setup().step, setup_step::none);
     ASSERT_TRUE(listed(*backend, "Maximised page \u2014 Mozilla Firefox"));
     ASSERT_TRUE(listed(*backend, "Minimised page - Chromium"));
     const x_rect area = work_area();

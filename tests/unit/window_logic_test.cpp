@@ -134,7 +134,7 @@ TEST_F(WindowLogic, ADesktopThatNeedsANewLogInIsToldOnceInTheChosenLanguage)
 {
     start();
     EXPECT_TRUE(ui.told().empty());
-    desktop.pending = setup_step::log_in_again;
+    desktop.pending.step = setup_step::log_in_again;
     for (const std::string chinese : {"1", "0"}) {
         memory_settings store;
         store.values = {{"Chinese", chinese}};

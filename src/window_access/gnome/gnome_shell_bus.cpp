@@ -12,35 +12,41 @@ namespace quenlow {
 namespace {
 
 constexpr char shell_service[] = "org.gnome.Shell";
-constexpr char extension_service[] = "org.mobrell.Quenlow.Shell";
 constexpr char extension_path[] = "/org/mobrell/Quenlow/Shell";
 constexpr char extension_interface[] = "org.mobrell.Quenlow.Shell";
+constexpr char properties_interface[] = "org.freedesktop.DBus.Properties";
 constexpr std::chrono::milliseconds action_bound{2000};
 constexpr std::chrono::milliseconds stalled_pause{2000};
 constexpr std::chrono::milliseconds stalled_evidence{500};
-// GNOME Shell's ExtensionState values.
-constexpr double state_enabled = 1, state_disabled = 2, state_initialized = 6;
+// mutter's layout modes (org.gnome.Mutter.DisplayConfig "layout-mode").
+constexpr std::uint32_t physical_layout = 2;
 
-// The "state" entry of an a{sv} extension description; nothing for an
-// empty one, which is what GNOME Shell gives for an extension it does not
-// know.
-std::optional<double> state_of(sd_bus_message* info)
+// Reads the entries of an a{sv} the message is at, handing each key to
+// `read_value`, which reads the variant and says whether it did; the
+// variants it leaves are skipped.
+template <class ReadValue>
+void read_dictionary(sd_bus_message* message, ReadValue read_value)
 {
-    std::optional<double> state;
-    if (sd_bus_message_enter_container(info, 'a', "{sv}") < 0) return state;
-    while (sd_bus_message_enter_container(info, 'e', "sv") > 0) {
+    if (sd_bus_message_enter_container(message, 'a', "{sv}") <= 0) return;
+    while (sd_bus_message_enter_container(message, 'e', "sv") > 0) {
         const char* key = nullptr;
-        if (sd_bus_message_read(info, "s", &key) < 0) return state;
-        double value = 0;
-        // A "state" of another type reads as nothing and is skipped.
-        if (key && std::strcmp(key, "state") == 0 && sd_bus_message_read(info, "v", "d", &value) > 0) {
-            state = value;
-        } else if (sd_bus_message_skip(info, "v") < 0) {
-            return state;
-        }
-        if (sd_bus_message_exit_container(info) < 0) return state;
+        if (sd_bus_message_read(message, "s", &key) < 0 || !key) return;
+        if (!read_value(std::string_view(key)) && sd_bus_message_skip(message, "v") < 0) return;
+        if (sd_bus_message_exit_container(message) < 0) return;
     }
-    return state;
+    sd_bus_message_exit_container(message);
+}
+
+// A variant of the given basic type, read into `value`; false (and the
+// variant left unread) when it holds another type.
+template <class T>
+bool read_variant(sd_bus_message* message, const char* type, T* value)
+{
+    const char* contents = nullptr;
+    if (sd_bus_message_peek_type(message, nullptr, &contents) < 0 || !contents || std::strcmp(contents, type) != 0) {
+        return false;
+    }
+    return sd_bus_message_read(message, "v", type, value) > 0;
 }
 
 }  // namespace
@@ -49,7 +55,7 @@ std::unique_ptr<gnome_shell_bus> gnome_shell_bus::connect()
 {
     std::unique_ptr<gnome_shell_bus> shell(new gnome_shell_bus);
     if (sd_bus_open_user(&shell->bus_) < 0) return nullptr;
-    shell->begin_action();
+    shell->bound_calls();
     message_ref reply;
     int owned = 0;
     if (shell->call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
@@ -62,7 +68,18 @@ std::unique_ptr<gnome_shell_bus> gnome_shell_bus::connect()
 
 gnome_shell_bus::~gnome_shell_bus() { sd_bus_flush_close_unref(bus_); }
 
-void gnome_shell_bus::begin_action() { deadline_ = clock::now() + action_bound; }
+void gnome_shell_bus::begin_action()
+{
+    in_action_ = true;
+    deadline_ = clock::now() + action_bound;
+}
+
+void gnome_shell_bus::end_action() { in_action_ = false; }
+
+void gnome_shell_bus::bound_calls()
+{
+    if (!in_action_) deadline_ = clock::now() + action_bound;
+}
 
 template <class... Args>
 int gnome_shell_bus::call(const char* service, const char* path, const char* interface, const char* member,
@@ -75,9 +92,15 @@ int gnome_shell_bus::call(const char* service, const char* path, const char* int
     bus_error error;
     const int result = sd_bus_call_method(bus_, service, path, interface, member, &error.error, reply, types, args...);
     // Only a call that had time to spare and still got no answer says the
-    // shell is stalled; one cut short by the action's end says nothing.
+    // shell is stalled; one cut short by the deadline says nothing.
     if (result == -ETIMEDOUT && left >= stalled_evidence) stalled_until_ = clock::now() + stalled_pause;
     return result;
+}
+
+template <class... Args>
+int gnome_shell_bus::call_extension(const char* member, sd_bus_message** reply, const char* types, Args... args)
+{
+    return call(shell_service, extension_path, extension_interface, member, reply, types, args...);
 }
 
 template <class... Args>
@@ -85,31 +108,66 @@ bool gnome_shell_bus::call_for_flag(const char* member, const char* types, Args.
 {
     message_ref reply;
     int flag = 0;
-    return call(extension_service, extension_path, extension_interface, member, &reply.message, types, args...) >= 0 &&
+    return call_extension(member, &reply.message, types, args...) >= 0 &&
            sd_bus_message_read(reply.message, "b", &flag) >= 0 && flag;
 }
 
-gnome_shell_bus::extension_state gnome_shell_bus::extension()
+std::string gnome_shell_bus::shell_version()
+{
+    message_ref reply;
+    const char* version = nullptr;
+    if (call(shell_service, "/org/gnome/Shell", properties_interface, "Get", &reply.message, "ss", "org.gnome.Shell",
+             "ShellVersion") < 0 ||
+        !read_variant(reply.message, "s", &version) || !version) {
+        return {};
+    }
+    return version;
+}
+
+std::optional<bool> gnome_shell_bus::user_extensions_enabled()
+{
+    message_ref reply;
+    int enabled = 0;
+    if (call(shell_service, "/org/gnome/Shell", properties_interface, "Get", &reply.message, "ss",
+             "org.gnome.Shell.Extensions", "UserExtensionsEnabled") < 0 ||
+        !read_variant(reply.message, "b", &enabled)) {
+        return std::nullopt;
+    }
+    return enabled != 0;
+}
+
+std::optional<gnome_extension_info> gnome_shell_bus::extension()
 {
     message_ref reply;
     if (call(shell_service, "/org/gnome/Shell", "org.gnome.Shell.Extensions", "GetExtensionInfo", &reply.message, "s",
              gnome_extension_uuid) < 0) {
-        return extension_state::broken;
+        return std::nullopt;
     }
-    const auto state = state_of(reply.message);
-    if (!state) return extension_state::unknown;
-    if (*state == state_enabled) return extension_state::enabled;
-    if (*state == state_disabled || *state == state_initialized) return extension_state::off;
-    return extension_state::broken;  // an error, or made for another version of the shell
+    // GNOME Shell describes an extension it has never seen as an empty
+    // dictionary.
+    gnome_extension_info info;
+    read_dictionary(reply.message, [&](std::string_view key) {
+        double number = 0;
+        const char* text = nullptr;
+        if (key == "state" && read_variant(reply.message, "d", &number)) {
+            info.known = true;
+            info.state = static_cast<int>(number);
+        } else if (key == "type" && read_variant(reply.message, "d", &number)) {
+            info.per_user = number == 2;
+        } else if ((key == "error" || key == "path") && read_variant(reply.message, "s", &text) && text) {
+            (key == "error" ? info.error : info.path) = text;
+        } else {
+            return false;
+        }
+        return true;
+    });
+    return info;
 }
 
 bool gnome_shell_bus::extension_answers()
 {
     message_ref reply;
-    int owned = 0;
-    return call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-                &reply.message, "s", extension_service) >= 0 &&
-           sd_bus_message_read(reply.message, "b", &owned) >= 0 && owned;
+    return call_extension("WorkArea", &reply.message, "") >= 0;
 }
 
 bool gnome_shell_bus::enable_extension()
@@ -128,12 +186,45 @@ bool gnome_shell_bus::enable_extension()
     return false;
 }
 
+double gnome_shell_bus::primary_layout_scale()
+{
+    message_ref reply;
+    if (call("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig", "org.gnome.Mutter.DisplayConfig",
+             "GetCurrentState", &reply.message, "") < 0) {
+        return 1;
+    }
+    sd_bus_message* m = reply.message;
+    std::uint32_t serial = 0;
+    if (sd_bus_message_read(m, "u", &serial) < 0 || sd_bus_message_skip(m, "a((ssss)a(siiddada{sv})a{sv})") < 0 ||
+        sd_bus_message_enter_container(m, 'a', "(iiduba(ssss)a{sv})") <= 0) {
+        return 1;
+    }
+    double primary_scale = 1;
+    while (sd_bus_message_enter_container(m, 'r', "iiduba(ssss)a{sv}") > 0) {
+        int x = 0, y = 0, primary = 0;
+        double scale = 1;
+        std::uint32_t transform = 0;
+        if (sd_bus_message_read(m, "iidub", &x, &y, &scale, &transform, &primary) < 0 ||
+            sd_bus_message_skip(m, "a(ssss)a{sv}") < 0 || sd_bus_message_exit_container(m) < 0) {
+            return 1;
+        }
+        if (primary) primary_scale = scale;
+    }
+    if (sd_bus_message_exit_container(m) < 0) return 1;
+    std::uint32_t layout_mode = 0;
+    read_dictionary(m, [&](std::string_view key) {
+        return key == "layout-mode" && read_variant(m, "u", &layout_mode);
+    });
+    // Scales mutter would never offer are not believed.
+    if (layout_mode != physical_layout || !(primary_scale >= 1 && primary_scale <= 4)) return 1;
+    return primary_scale;
+}
+
 std::optional<std::string> gnome_shell_bus::list()
 {
     message_ref reply;
     const char* json = nullptr;
-    if (call(extension_service, extension_path, extension_interface, "List", &reply.message, "") < 0 ||
-        sd_bus_message_read(reply.message, "s", &json) < 0 || !json) {
+    if (call_extension("List", &reply.message, "") < 0 || sd_bus_message_read(reply.message, "s", &json) < 0 || !json) {
         return std::nullopt;
     }
     return std::string(json);
@@ -143,7 +234,7 @@ std::optional<gnome_rect> gnome_shell_bus::work_area()
 {
     message_ref reply;
     gnome_rect area;
-    if (call(extension_service, extension_path, extension_interface, "WorkArea", &reply.message, "") < 0 ||
+    if (call_extension("WorkArea", &reply.message, "") < 0 ||
         sd_bus_message_read(reply.message, "iiii", &area.x, &area.y, &area.width, &area.height) < 0) {
         return std::nullopt;
     }

@@ -1,11 +1,16 @@
 #pragma once
 // The session bus as the GNOME backend uses it (sd-bus): GNOME Shell's own
-// extension interface, and the calls of the program's Shell extension
-// (see gnome-extension/ in the source tree). Every call of one user
-// action shares one deadline of two seconds, and a shell that let a call
-// run out is left alone for the next two seconds, so that a stalled shell
-// makes one action wait once and never freezes the program. A call that
-// fails, is refused or runs out gives nothing.
+// extension interface, mutter's display configuration, and the calls of the
+// program's Shell extension (see gnome-extension/ in the source tree),
+// which it exports on GNOME Shell's own connection: they go to
+// org.gnome.Shell, so no other program can take them by owning a name.
+//
+// Time: within a user action (begin_action to end_action) every call
+// shares one deadline of two seconds; outside one, each call has its own.
+// A shell that let a call run out with time to spare is left alone for the
+// next two seconds, so that a stalled shell makes one action wait once and
+// never freezes the program. A call that fails, is refused or runs out
+// gives nothing.
 
 #include "gnome_windows.h"
 
@@ -21,6 +26,22 @@ namespace quenlow {
 
 inline constexpr char gnome_extension_uuid[] = "quenlow@mobrell.example";
 
+// What GNOME Shell says of the program's extension.
+struct gnome_extension_info {
+    bool known = false;        // false: GNOME Shell has never seen it
+    int state = 0;             // GNOME Shell's ExtensionState
+    std::string error;         // why it failed to load
+    std::string path;          // the folder it was read from
+    bool per_user = false;     // read from the user's own folder
+};
+
+// GNOME Shell's ExtensionState values (the names changed over the years,
+// the numbers did not).
+namespace gnome_extension_state {
+inline constexpr int enabled = 1, disabled = 2, error = 3, out_of_date = 4, downloading = 5, initialized = 6,
+                     disabling = 7, enabling = 8;
+}
+
 class gnome_shell_bus {
 public:
     // The session bus when org.gnome.Shell is on it; nullptr otherwise.
@@ -29,15 +50,28 @@ public:
     gnome_shell_bus(const gnome_shell_bus&) = delete;
     gnome_shell_bus& operator=(const gnome_shell_bus&) = delete;
 
-    // Starts a user action: the calls until the next one share its deadline.
+    // A user action: the calls until end_action share one deadline.
     void begin_action();
+    void end_action();
+    // Called before the calls of one backend operation: outside a user
+    // action they get a deadline of their own.
+    void bound_calls();
 
-    // What GNOME Shell knows of the extension.
-    enum class extension_state { enabled, off, unknown, broken };
-    extension_state extension();
+    // GNOME Shell's version ("50.5"); "" when it does not say.
+    std::string shell_version();
+    // Whether the user lets extensions run at all; nothing when unknown.
+    std::optional<bool> user_extensions_enabled();
+    // What GNOME Shell says of the extension; nothing when it does not answer.
+    std::optional<gnome_extension_info> extension();
     // Asks GNOME Shell to turn the extension on, and waits (within the
-    // action) until it answers; whether it does.
+    // calls' deadline) until it answers; whether it does.
     bool enable_extension();
+
+    // How many layout pixels one page pixel takes on the primary monitor:
+    // its scale where mutter lays monitors out in physical pixels (its
+    // default), 1 where it lays them out in logical ones (fractional
+    // scaling on). 1 when mutter does not say.
+    double primary_layout_scale();
 
     // The extension's calls (see its interface description).
     std::optional<std::string> list();
@@ -49,15 +83,18 @@ public:
 private:
     gnome_shell_bus() = default;
     using clock = std::chrono::steady_clock;
-    // A method call within the action's deadline; notes one that ran out.
+    // A method call within the deadline; notes one that ran out.
     template <class... Args>
     int call(const char* service, const char* path, const char* interface, const char* member,
              sd_bus_message** reply, const char* types, Args... args);
+    template <class... Args>
+    int call_extension(const char* member, sd_bus_message** reply, const char* types, Args... args);
     template <class... Args>
     bool call_for_flag(const char* member, const char* types, Args... args);
     bool extension_answers();
 
     sd_bus* bus_ = nullptr;
+    bool in_action_ = false;
     clock::time_point deadline_{};
     clock::time_point stalled_until_{};
 };

@@ -1,8 +1,11 @@
 #include "gnome_window_system.h"
 
+#include "gnome_extension_setup.h"
+
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -18,28 +21,42 @@ namespace {
 constexpr std::chrono::milliseconds read_back_interval{10};
 constexpr int settled_reads = 5;
 constexpr int placements = 3;
+constexpr std::chrono::milliseconds passing_state_interval{100};
+constexpr std::chrono::milliseconds passing_state_bound{1500};
 
 }  // namespace
 
-std::unique_ptr<gnome_window_system> gnome_window_system::connect()
+std::unique_ptr<gnome_window_system> gnome_window_system::connect(bool may_change_settings)
 {
     auto shell = gnome_shell_bus::connect();
     if (!shell) return nullptr;
     std::unique_ptr<gnome_window_system> system(new gnome_window_system(std::move(shell)));
     auto& bus = *system->shell_;
-    bus.begin_action();
-    switch (bus.extension()) {
-    case gnome_shell_bus::extension_state::off:
-        bus.enable_extension();
-        break;
-    case gnome_shell_bus::extension_state::unknown:
-        system->pending_ = setup_step::log_in_again;
-        break;
-    default:
-        break;
+    bus.bound_calls();
+    auto info = bus.extension();
+    // A state GNOME Shell only passes through is read again until it
+    // settles (or the calls' time is spent).
+    const auto settle_until = std::chrono::steady_clock::now() + passing_state_bound;
+    while (info && gnome_extension_state_passing(*info) && std::chrono::steady_clock::now() < settle_until) {
+        std::this_thread::sleep_for(passing_state_interval);
+        const auto again = bus.extension();
+        if (!again) break;
+        info = again;
     }
+    bus.bound_calls();
+    auto need = gnome_setup_need(info, bus.user_extensions_enabled(), bus.shell_version(),
+                                 find_gnome_extension_copies());
+    if (need.step == setup_step::switched_off && may_change_settings) {
+        bus.bound_calls();
+        if (bus.enable_extension()) need = {};
+    }
+    system->pending_ = need;
     return system;
 }
+
+void gnome_window_system::begin_action() { shell_->begin_action(); }
+
+void gnome_window_system::end_action() { shell_->end_action(); }
 
 gnome_window_system::gnome_window_system(std::unique_ptr<gnome_shell_bus> shell) : shell_(std::move(shell)) {}
 
@@ -55,7 +72,7 @@ const gnome_window* gnome_window_system::seen(window_handle window)
         return std::find_if(walk_.begin(), walk_.end(), [&](const gnome_window& w) { return w.id == window; });
     };
     if (auto found = in_walk(); found != walk_.end()) return &*found;
-    shell_->begin_action();
+    shell_->bound_calls();
     walk_ = windows(*shell_);
     const auto found = in_walk();
     return found == walk_.end() ? nullptr : &*found;
@@ -63,7 +80,7 @@ const gnome_window* gnome_window_system::seen(window_handle window)
 
 void gnome_window_system::enum_windows(const window_visitor& visit)
 {
-    shell_->begin_action();
+    shell_->bound_calls();
     walk_ = windows(*shell_);
     std::vector<window_handle> handles;
     for (const gnome_window& window : walk_) handles.push_back(window.id);
@@ -86,7 +103,7 @@ std::size_t gnome_window_system::window_text(window_handle window, char* buffer,
 
 window_handle gnome_window_system::active_window()
 {
-    shell_->begin_action();
+    shell_->bound_calls();
     for (const gnome_window& window : windows(*shell_)) {
         if (window.focus) return window.id;
     }
@@ -95,7 +112,7 @@ window_handle gnome_window_system::active_window()
 
 window_handle gnome_window_system::find_window(std::string_view title)
 {
-    shell_->begin_action();
+    shell_->bound_calls();
     for (const gnome_window& window : windows(*shell_)) {
         if (!window.title.empty() && window.title == title) return window.id;
     }
@@ -105,17 +122,21 @@ window_handle gnome_window_system::find_window(std::string_view title)
 void gnome_window_system::restore_window(window_handle window)
 {
     walk_.clear();  // the walk's states are about to change
-    shell_->begin_action();
+    shell_->bound_calls();
     shell_->restore(window);
 }
 
 void gnome_window_system::place_window(window_handle window, int width, int height)
 {
     walk_.clear();
-    shell_->begin_action();
+    shell_->bound_calls();
     const auto area = shell_->work_area();
     if (!area) return;
-    const gnome_rect wanted{area->x, area->y, width, height};
+    // Where mutter lays monitors out in physical pixels, a page pixel is
+    // `scale` of them.
+    const double scale = shell_->primary_layout_scale();
+    const gnome_rect wanted{area->x, area->y, static_cast<int>(std::lround(width * scale)),
+                            static_cast<int>(std::lround(height * scale))};
     if (!shell_->place(window, wanted)) return;  // refused, or the window is gone
     int placed = 1, unchanged = 0;
     std::optional<gnome_rect> last;
@@ -139,7 +160,7 @@ void gnome_window_system::place_window(window_handle window, int width, int heig
 bool gnome_window_system::apply_topmost(gnome_shell_bus& shell, window_handle window, bool topmost,
                                         std::uint64_t request)
 {
-    shell.begin_action();
+    shell.bound_calls();
     const auto json = shell.list();
     if (!json) return false;
     std::vector<std::string> own;

@@ -6,16 +6,19 @@
 // them for us over the session bus. Native Wayland and XWayland windows
 // are listed and placed alike.
 //
-// Handles are mutter's window ids. Sizes are logical pixels, which are
-// already the page pixels of a scaled display. GNOME's top bar covers the
+// Handles are mutter's window ids. A size is in page pixels: where mutter
+// lays monitors out in physical pixels (its default, fractional scaling
+// off) a scale-2 monitor takes two of them a page pixel, and the frame is
+// made that much larger; in the logical layout they are one. GNOME's top bar covers the
 // top of the screen, so a window is placed at the top-left corner of the
 // work area, not at (0, 0): at (0, 0) its own title bar and the top of the
 // page would be hidden under the bar.
 //
-// At start-up the extension is turned on when GNOME Shell knows it but it
-// is off. GNOME Shell finds a newly installed extension only when it
-// starts: until the user has logged out and in once, nothing is listed
-// and pending_setup() says so.
+// At start-up pending_setup() learns what keeps the extension from working
+// (not installed, installed after the shell started, switched off, made for
+// another GNOME Shell, failed to load, all extensions off); an extension
+// the user switched off is switched on again when settings may be changed
+// (the window), never for the command line.
 
 #include "gnome_shell_bus.h"
 #include "gnome_windows.h"
@@ -30,7 +33,7 @@ namespace quenlow {
 class gnome_window_system final : public window_system {
 public:
     // Returns nullptr when there is no session bus or no GNOME Shell on it.
-    static std::unique_ptr<gnome_window_system> connect();
+    static std::unique_ptr<gnome_window_system> connect(bool may_change_settings);
 
     void enum_windows(const window_visitor& visit) override;
     std::size_t window_text_length(window_handle window) override;
@@ -42,7 +45,9 @@ public:
     void set_topmost(window_handle window, bool topmost) override;
     // GNOME has no taskbar; its dash shows applications, not windows.
     void hide_from_taskbar(window_handle) override {}
-    setup_step pending_setup() const override { return pending_; }
+    setup_need pending_setup() const override { return pending_; }
+    void begin_action() override;
+    void end_action() override;
 
 private:
     explicit gnome_window_system(std::unique_ptr<gnome_shell_bus> shell);
@@ -53,7 +58,7 @@ private:
     bool apply_topmost(gnome_shell_bus& shell, window_handle window, bool topmost, std::uint64_t request);
 
     std::unique_ptr<gnome_shell_bus> shell_;
-    setup_step pending_ = setup_step::none;
+    setup_need pending_;
     std::vector<gnome_window> walk_;  // the windows of the walk under way, or the last
     own_window_requests own_;
     background_retries retries_;  // last: its helpers end before the rest goes
