@@ -31,6 +31,11 @@ install|validate)
   if [ "$what" = install ]; then
     for file in "${expected_files[@]}"; do check "installs $file" test -s "$work/prefix/$file"; done
     check "the installed program is executable" test -x "$work/prefix/bin/quenlow"
+    # Where GNOME Shell looks (PREFIX/share is among XDG_DATA_DIRS for /usr
+    # and /usr/local), the build for this machine's GNOME Shell 43.
+    check "installs the legacy build where GNOME Shell 43 finds it" test \
+      "$(readlink "$work/prefix/share/gnome-shell/extensions/quenlow@mobrell.example")" = \
+      "$work/prefix/share/quenlow/gnome-shell/legacy/quenlow@mobrell.example"
     # It finds its window module from where it is installed: still running
     # with its window after two seconds (timeout's 124), not ended at once.
     check "the installed program opens its window" sh -c \
@@ -72,28 +77,36 @@ deb)
   dpkg-deb -x "$deb" "$work/root"
   dpkg-deb -e "$deb" "$work/control"
   shells() { jq -c '."shell-version"' "$work/root/usr/share/quenlow/gnome-shell/$1/quenlow@mobrell.example/metadata.json"; }
-  check "the legacy build is for GNOME Shell 43 and 44" test "$(shells legacy)" = '["43","44"]'
-  check "the module build is for GNOME Shell 45 to 49" test "$(shells module)" = '["45","46","47","48","49"]'
+  check "the legacy build is for GNOME Shell 42 to 44" test "$(shells legacy)" = '["42","43","44"]'
+  check "the module build is for GNOME Shell 45 to 50" test "$(shells module)" = '["45","46","47","48","49","50"]'
+  check "the .deb leaves the extension's link to postinst" sh -c '! grep -q "^share/gnome-shell" "$1"' sh \
+    "$work/contents"
   # Outside GNOME Shell neither build can import what it needs, but gjs
   # parses each first: a syntax error shows before the missing imports.
+  check "gjs is there to parse the builds" command -v gjs
   for build in legacy module; do
     check "the $build build parses (gjs)" sh -c '! gjs $2 "$1" 2>&1 | grep -q SyntaxError' sh \
       "$work/root/usr/share/quenlow/gnome-shell/$build/quenlow@mobrell.example/extension.js" \
       "$( [ $build = module ] && echo -m)"
   done
-  mkdir -p "$work/shell-47"
-  printf '#!/bin/sh\necho "GNOME Shell 47.2"\n' > "$work/shell-47/gnome-shell"; chmod +x "$work/shell-47/gnome-shell"
+  # postinst, prerm and the trigger, with stand-in GNOME Shells on PATH.
+  mkdir -p "$work/shell"
+  shell_says() { printf '#!/bin/sh\n%s\n' "$1" > "$work/shell/gnome-shell"; chmod +x "$work/shell/gnome-shell"; }
   linked() { readlink "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"; }
-  DPKG_ROOT=$work/root PATH="$work/shell-47:$PATH" sh "$work/control/postinst" configure
-  check "postinst links the module build for GNOME Shell 47" \
-    test "$(linked)" = /usr/share/quenlow/gnome-shell/module/quenlow@mobrell.example
-  printf '#!/bin/sh\necho "GNOME Shell 43.9"\n' > "$work/shell-47/gnome-shell"
-  DPKG_ROOT=$work/root PATH="$work/shell-47:$PATH" sh "$work/control/postinst" triggered
-  check "and the legacy build once the shell is 43" \
-    test "$(linked)" = /usr/share/quenlow/gnome-shell/legacy/quenlow@mobrell.example
-  DPKG_ROOT=$work/root sh "$work/control/prerm" remove
+  maintainer() { DPKG_ROOT=$work/root PATH="$work/shell:$PATH" sh "$work/control/$1" "$2"; }
+  module=/usr/share/quenlow/gnome-shell/module/quenlow@mobrell.example
+  legacy=/usr/share/quenlow/gnome-shell/legacy/quenlow@mobrell.example
+  shell_says 'echo "GNOME Shell 47.2"'; maintainer postinst configure
+  check "postinst links the module build for GNOME Shell 47" test "$(linked)" = $module
+  shell_says 'echo "GNOME Shell 42.9"'; maintainer postinst triggered
+  check "and the legacy build once the shell is 42" test "$(linked)" = $legacy
+  shell_says 'exit 1'; maintainer postinst configure
+  check "and the module build when GNOME Shell does not say its version" test "$(linked)" = $module
+  maintainer prerm remove
   check "prerm removes the link" test ! -e "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"
-  check "the package is triggered by GNOME Shell's upgrades" grep -qx 'interest-noawait /usr/share/gnome-shell' \
+  maintainer postinst abort-remove
+  check "a removal rolled back links it again" test "$(linked)" = $module
+  check "the package is triggered by GNOME Shell's upgrades" grep -qx 'interest-noawait /usr/bin/gnome-shell' \
     "$work/control/triggers"
   echo "size: $(stat -c %s "$deb") bytes"
   ;;
