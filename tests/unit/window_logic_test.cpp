@@ -130,11 +130,11 @@ TEST_F(WindowLogic, StoredTextsAreReadAndWrittenBackNormalised)
     }
 }
 
-TEST_F(WindowLogic, ADesktopThatNeedsANewLogInIsToldOnceInTheChosenLanguage)
+TEST_F(WindowLogic, WhatTheDesktopNeedsIsToldOnceInTheChosenLanguage)
 {
     start();
     EXPECT_TRUE(ui.told().empty());
-    desktop.pending.step = setup_step::log_in_again;
+    desktop.pending = {setup_step::other_shell_version, "51.0", "45, 46", "", "/home/u/extension"};
     for (const std::string chinese : {"1", "0"}) {
         memory_settings store;
         store.values = {{"Chinese", chinese}};
@@ -143,7 +143,11 @@ TEST_F(WindowLogic, ADesktopThatNeedsANewLogInIsToldOnceInTheChosenLanguage)
         started.show();
         started.show();
         ASSERT_EQ(window.told().size(), 1u) << chinese;
-        EXPECT_NE(window.told()[0].find(chinese == "1" ? "登出" : "Log out"), std::string::npos) << window.told()[0];
+        const std::string& said = window.told()[0];
+        EXPECT_NE(said.find(chinese == "1" ? "刪除" : "remove it"), std::string::npos) << said;
+        for (const char* named : {"51.0", "45, 46", "/home/u/extension"}) {
+            EXPECT_NE(said.find(named), std::string::npos) << said;
+        }
     }
 }
 
