@@ -13,7 +13,7 @@ source scripts/packages.sh
 quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" "${QUENLOW_TEST_PACKAGES[@]}"
 quenlow_install_packages --no-install-recommends "${QUENLOW_GNOME_TEST_PACKAGES[@]}"
 quenlow_build build
-for root in trixie forky; do tests/newer/make_root.sh "$root"; done
+for root in trixie forky; do scripts/make_root.sh "$root"; done
 
 set +e
 ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"

@@ -59,7 +59,7 @@ esac
 name=${1:?usage: in_root.sh ROOT_NAME SOURCE_FOLDER BUILD_FOLDER RUNNER ARGS...}
 root=${QUENLOW_ROOTS:-/var/cache/quenlow/roots}/$name
 if [ ! -f "$root/.quenlow-packages" ]; then
-  echo "The $name root is missing at $root: ./test.sh makes it (tests/newer/make_root.sh $name)."
+  echo "The $name root is missing at $root: ./test.sh makes it (scripts/make_root.sh $name)."
   exit 1
 fi
 if [ "$(id -u)" -ne 0 ]; then exec sudo -n "$0" "$@"; fi

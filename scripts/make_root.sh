@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Makes (once) a Debian root of a newer release for the `newer` tier, with
+# Makes (once) a Debian root of a newer release for the `newer` test tier, with
 # today's desktops in it: make_root.sh trixie|forky [CACHE_FOLDER]
 # The root lives outside the clone (default /var/cache/quenlow/roots/NAME),
 # is made with debootstrap from the archive apt already uses, and gets the
-# packages of tests/newer/NAME.packages. A root whose list changed gets the
+# packages of scripts/roots/NAME.packages. A root whose list changed gets the
 # new packages; a root that was never finished is made again. Needs root.
 set -euo pipefail
 name=${1:?usage: make_root.sh trixie|forky [CACHE_FOLDER]}
 cache=${2:-/var/cache/quenlow/roots}
 here=$(cd "$(dirname "$0")" && pwd)
-list=$here/$name.packages
+list=$here/roots/$name.packages
 [ -f "$list" ] || { echo "no package list $list" >&2; exit 2; }
 root=$cache/$name
 packages=$(grep -v '^#' "$list" | tr -s ' \n' ' ')
