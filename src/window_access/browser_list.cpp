@@ -11,28 +11,48 @@ constexpr std::string_view browser_markers[]{
     "Microsoft Internet Explorer", "Netscape"};
 
 // Today's browsers end every window title with their own name, after the
-// page's title and a separator ("Example Domain — Mozilla Firefox"), or show
-// the name alone for an empty page. One line a browser.
-constexpr std::string_view browser_title_endings[]{
-    "Mozilla Firefox",  // release, ESR, Beta; localised private windows too
-    "Mozilla Firefox Private Browsing",
-    "Firefox Developer Edition", "Firefox Developer Edition Private Browsing",
-    "Firefox Nightly", "Firefox Nightly Private Browsing",
-    "Google Chrome",
-    "Chromium",
-    "Microsoft\xE2\x80\x8B Edge", "Microsoft Edge",  // U+200B (UTF-8) after "Microsoft"
-    "Brave",
-    "Opera",
-    "Vivaldi",
-    "Internet Explorer",  // 7 to 11: "Windows Internet Explorer", "Internet Explorer"
+// page's title and a separator, " - " or " — " ("Example Domain — Mozilla
+// Firefox"), or show the name alone for an empty page. One line a browser.
+struct browser_name {
+    std::string_view name;
+    // Firefox's localised private windows put words before its name in the
+    // last part ("… — Navigation privée de Mozilla Firefox").
+    bool words_before = false;
+};
+constexpr browser_name browser_title_endings[]{
+    {"Mozilla Firefox", true},  // release, ESR, Beta; localised private windows too
+    {"Mozilla Firefox Private Browsing"},
+    {"Firefox Developer Edition"}, {"Firefox Developer Edition Private Browsing"},
+    {"Firefox Nightly"}, {"Firefox Nightly Private Browsing"},
+    {"Google Chrome"},
+    {"Chromium"},
+    {"Microsoft\xE2\x80\x8B Edge"}, {"Microsoft Edge"},  // U+200B (UTF-8) after "Microsoft"
+    {"Brave"},
+    {"Opera"},
+    {"Vivaldi"},
+    {"Windows Internet Explorer"}, {"Internet Explorer"},  // 7 and 8; 9 to 11
 };
 
-// True when `title` is `name`, or ends with a space and `name`: "Chromium"
-// ends "Page - Chromium" but not "Page-Chromium" or "Non-Chromium".
-bool ends_with_browser_name(std::string_view title, std::string_view name)
+constexpr std::string_view separators[]{" - ", " \xE2\x80\x94 "};  // hyphen, em dash (U+2014)
+
+// True when `title` is the browser's name, or ends with a separator and the
+// name ("Page - Chromium", not "Page-Chromium" nor "The Phantom of the
+// Opera"); for a name that allows it, also when the part after the last
+// separator ends with a space and the name.
+bool ends_with_browser_name(std::string_view title, const browser_name& browser)
 {
+    const std::string_view name = browser.name;
     if (!title.ends_with(name)) return false;
-    return title.size() == name.size() || title[title.size() - name.size() - 1] == ' ';
+    const std::string_view before = title.substr(0, title.size() - name.size());
+    if (before.empty()) return true;
+    for (std::string_view separator : separators) {
+        if (before.ends_with(separator)) return true;
+    }
+    if (!browser.words_before || !before.ends_with(' ')) return false;
+    for (std::string_view separator : separators) {
+        if (before.find(separator) != std::string_view::npos) return true;
+    }
+    return false;
 }
 }  // namespace
 
@@ -41,8 +61,8 @@ bool is_browser_title(std::string_view title)
     for (std::string_view marker : browser_markers) {
         if (title.find(marker) != std::string_view::npos) return true;
     }
-    for (std::string_view name : browser_title_endings) {
-        if (ends_with_browser_name(title, name)) return true;
+    for (const browser_name& browser : browser_title_endings) {
+        if (ends_with_browser_name(title, browser)) return true;
     }
     return false;
 }

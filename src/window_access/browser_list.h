@@ -30,7 +30,8 @@ public:
 // case counts): it contains "Microsoft Internet Explorer" or "Netscape"
 // anywhere, or it ends with the name a browser of today writes at the end of
 // its window titles ("Mozilla Firefox", "Chromium", "Microsoft Edge", ...),
-// where that name is the whole title or follows a space.
+// where that name is the whole title or follows " - " or " — " (Firefox's
+// localised private windows: words of their own between the two).
 bool is_browser_title(std::string_view title);
 
 // The title of `window` as the window system reports it now; "" for an

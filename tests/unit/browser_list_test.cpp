@@ -62,7 +62,10 @@ TEST(BrowserTitle, TodaysBrowsersAreKnownByTheNameTheyEndTheirTitlesWith)
              "Edge cases - Notes", "Example Domain - mozilla firefox",
              "Example Domain - CHROMIUM", "Ungoogled-Chromium", "Example Domain - Chromium ",
              "Example Domain - Microsoft\u200bEdge", "Soap Opera\u200b",
-             "Mozilla Firefox\u00a0", "Example Domain \u2014Mozilla Firefox"}) {
+             "Mozilla Firefox\u00a0", "Example Domain \u2014Mozilla Firefox",
+             // Only a separator makes the last word a browser's name.
+             "The Phantom of the Opera", "Sydney Opera", "Notes about Chromium",
+             "Page - The Phantom of the Opera"}) {
         EXPECT_FALSE(is_browser_title(title)) << title;
     }
 }
