@@ -54,5 +54,24 @@ TEST(I3Tree, WindowsAreTheLeavesWithAClientAndTheirVisibleRectCountsTheTitleBarO
     EXPECT_FALSE(i3_command_succeeded("[]"));
 }
 
+TEST(I3Tree, ALatin1TitleSpoilsNoOtherAndWindowsComeMostRecentlyFocusedFirst)
+{
+    // Workspace 2 was focused last, and in it the floating window; the
+    // tiled window's title is Latin-1 (an XWayland client's), not UTF-8.
+    const std::string tree = "{\"type\": \"root\", \"focus\": [20, 10], \"nodes\": ["
+        "{\"type\": \"workspace\", \"id\": 10, \"name\": \"1\", \"nodes\": ["
+        "  {\"type\": \"con\", \"id\": 11, \"name\": \"Hidden - Chromium\", \"window\": 1}]},"
+        "{\"type\": \"workspace\", \"id\": 20, \"name\": \"2\", \"focus\": [22, 21], \"nodes\": ["
+        "  {\"type\": \"con\", \"id\": 21, \"name\": \"Caf\xe9 - Chromium\", \"window\": 2}],"
+        " \"floating_nodes\": [{\"type\": \"floating_con\", \"id\": 22, \"nodes\": ["
+        "  {\"type\": \"con\", \"id\": 23, \"name\": \"Top - Brave\", \"app_id\": \"brave\"}]}]}]}";
+    const std::vector<i3_view> views = i3_views(tree);
+    ASSERT_EQ(views.size(), 3u);
+    EXPECT_EQ(views[0].id, 23);
+    EXPECT_TRUE(views[0].floating);
+    EXPECT_EQ(views[1].name, "Caf\u00e9 - Chromium");
+    EXPECT_EQ(views[2].id, 11);
+}
+
 }  // namespace
 }  // namespace quenlow

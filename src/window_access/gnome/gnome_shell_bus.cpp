@@ -15,9 +15,6 @@ constexpr char shell_service[] = "org.gnome.Shell";
 constexpr char extension_path[] = "/org/mobrell/Quenlow/Shell";
 constexpr char extension_interface[] = "org.mobrell.Quenlow.Shell";
 constexpr char properties_interface[] = "org.freedesktop.DBus.Properties";
-constexpr std::chrono::milliseconds action_bound{2000};
-constexpr std::chrono::milliseconds stalled_pause{2000};
-constexpr std::chrono::milliseconds stalled_evidence{500};
 // mutter's layout modes (org.gnome.Mutter.DisplayConfig "layout-mode").
 constexpr std::uint32_t physical_layout = 2;
 
@@ -68,32 +65,22 @@ std::unique_ptr<gnome_shell_bus> gnome_shell_bus::connect()
 
 gnome_shell_bus::~gnome_shell_bus() { sd_bus_flush_close_unref(bus_); }
 
-void gnome_shell_bus::begin_action()
-{
-    in_action_ = true;
-    deadline_ = clock::now() + action_bound;
-}
+void gnome_shell_bus::begin_action() { time_.begin_action(); }
 
-void gnome_shell_bus::end_action() { in_action_ = false; }
+void gnome_shell_bus::end_action() { time_.end_action(); }
 
-void gnome_shell_bus::bound_calls()
-{
-    if (!in_action_) deadline_ = clock::now() + action_bound;
-}
+void gnome_shell_bus::bound_calls() { time_.bound_calls(); }
 
 template <class... Args>
 int gnome_shell_bus::call(const char* service, const char* path, const char* interface, const char* member,
                           sd_bus_message** reply, const char* types, Args... args)
 {
-    const auto now = clock::now();
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline_ - now);
-    if (now < stalled_until_ || left.count() <= 0) return -ETIMEDOUT;
+    const auto left = time_.left();
+    if (left.count() <= 0) return -ETIMEDOUT;
     sd_bus_set_method_call_timeout(bus_, static_cast<std::uint64_t>(left.count()));
     bus_error error;
     const int result = sd_bus_call_method(bus_, service, path, interface, member, &error.error, reply, types, args...);
-    // Only a call that had time to spare and still got no answer says the
-    // shell is stalled; one cut short by the deadline says nothing.
-    if (result == -ETIMEDOUT && left >= stalled_evidence) stalled_until_ = clock::now() + stalled_pause;
+    if (result == -ETIMEDOUT) time_.ran_out(left);
     return result;
 }
 
@@ -179,7 +166,7 @@ bool gnome_shell_bus::enable_extension()
     }
     // GNOME Shell turns it on when it sees its settings change, a moment
     // after it has answered.
-    while (clock::now() < deadline_) {
+    while (time_.left().count() > 0) {
         if (extension_answers()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -5,13 +5,10 @@
 // which it exports on GNOME Shell's own connection: they go to
 // org.gnome.Shell, so no other program can take them by owning a name.
 //
-// Time: within a user action (begin_action to end_action) every call
-// shares one deadline of two seconds; outside one, each call has its own.
-// A shell that let a call run out with time to spare is left alone for the
-// next two seconds, so that a stalled shell makes one action wait once and
-// never freezes the program. A call that fails, is refused or runs out
-// gives nothing.
+// Time: see action_deadline; a user action (begin_action to end_action)
+// has two seconds. A call that fails, is refused or runs out gives nothing.
 
+#include "action_deadline.h"
 #include "gnome_windows.h"
 
 #include <systemd/sd-bus.h>
@@ -82,7 +79,6 @@ public:
 
 private:
     gnome_shell_bus() = default;
-    using clock = std::chrono::steady_clock;
     // A method call within the deadline; notes one that ran out.
     template <class... Args>
     int call(const char* service, const char* path, const char* interface, const char* member,
@@ -94,9 +90,7 @@ private:
     bool extension_answers();
 
     sd_bus* bus_ = nullptr;
-    bool in_action_ = false;
-    clock::time_point deadline_{};
-    clock::time_point stalled_until_{};
+    action_deadline time_;
 };
 
 }  // namespace quenlow

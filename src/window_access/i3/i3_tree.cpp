@@ -1,6 +1,8 @@
 #include "i3_tree.h"
 
-#include <nlohmann/json.hpp>
+#include "json_reader.h"
+
+#include <algorithm>
 
 namespace quenlow {
 
@@ -8,23 +10,9 @@ namespace {
 
 using json = nlohmann::json;
 
-std::int64_t integer(const json& node, const char* key)
-{
-    const auto found = node.find(key);
-    return found != node.end() && found->is_number_integer() ? found->get<std::int64_t>() : 0;
-}
-
-bool flag(const json& node, const char* key)
-{
-    const auto found = node.find(key);
-    return found != node.end() && found->is_boolean() && found->get<bool>();
-}
-
-std::string text(const json& node, const char* key)
-{
-    const auto found = node.find(key);
-    return found != node.end() && found->is_string() ? found->get<std::string>() : std::string();
-}
+std::int64_t integer(const json& node, const char* key) { return json_integer(node, key); }
+bool flag(const json& node, const char* key) { return json_bool(node, key); }
+std::string text(const json& node, const char* key) { return json_string(node, key); }
 
 i3_rect rect(const json& node, const char* key)
 {
@@ -49,26 +37,45 @@ bool holds_client(const json& node)
            !text(node, "app_id").empty();
 }
 
+// The children of a container, floating ones marked, most recently
+// focused first (its "focus" list names them in that order), then the rest
+// in the tree's order.
+std::vector<std::pair<const json*, bool>> children_by_focus(const json& node)
+{
+    std::vector<std::pair<const json*, bool>> all;
+    for (const auto& [key, floating] : {std::pair{"nodes", false}, std::pair{"floating_nodes", true}}) {
+        if (const json* some = children(node, key)) {
+            for (const json& child : *some) all.emplace_back(&child, floating);
+        }
+    }
+    std::vector<std::int64_t> focus;
+    if (const json* order = children(node, "focus")) {
+        for (const json& id : *order) {
+            if (id.is_number_integer()) focus.push_back(id.get<std::int64_t>());
+        }
+    }
+    const auto rank = [&](const std::pair<const json*, bool>& child) {
+        const auto at = std::find(focus.begin(), focus.end(), integer(*child.first, "id"));
+        return at - focus.begin();
+    };
+    std::stable_sort(all.begin(), all.end(), [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
+    return all;
+}
+
 void walk(const json& node, bool floating, bool in_scratchpad, std::vector<i3_view>& views, int depth)
 {
     if (!node.is_object() || depth > 256) return;
     const std::string type = text(node, "type");
     if (type == "workspace") in_scratchpad = text(node, "name") == "__i3_scratch";
     floating = floating || type == "floating_con";
-    const json* tiled = children(node, "nodes");
-    const json* floating_children = children(node, "floating_nodes");
-    if (!tiled && !floating_children && (type == "con" || type == "floating_con") && holds_client(node)) {
+    const auto inside = children_by_focus(node);
+    if (inside.empty() && (type == "con" || type == "floating_con") && holds_client(node)) {
         views.push_back({integer(node, "id"), text(node, "name"), rect(node, "rect"), rect(node, "window_rect"),
                          rect(node, "deco_rect"), static_cast<int>(integer(node, "fullscreen_mode")), floating, flag(node, "focused"),
                          flag(node, "sticky"), in_scratchpad, integer(node, "pid"), integer(node, "window")});
         return;
     }
-    if (tiled) {
-        for (const json& child : *tiled) walk(child, floating, in_scratchpad, views, depth + 1);
-    }
-    if (floating_children) {
-        for (const json& child : *floating_children) walk(child, true, in_scratchpad, views, depth + 1);
-    }
+    for (const auto& [child, floating_child] : inside) walk(*child, floating || floating_child, in_scratchpad, views, depth + 1);
 }
 
 }  // namespace
@@ -87,13 +94,13 @@ i3_rect visible_rect(const i3_view& view)
 std::vector<i3_view> i3_views(std::string_view tree)
 {
     std::vector<i3_view> views;
-    walk(json::parse(tree, nullptr, false), false, false, views, 0);
+    walk(read_json(tree), false, false, views, 0);
     return views;
 }
 
 bool i3_command_succeeded(std::string_view reply)
 {
-    const json outcomes = json::parse(reply, nullptr, false);
+    const json outcomes = read_json(reply);
     if (!outcomes.is_array() || outcomes.empty()) return false;
     for (const json& outcome : outcomes) {
         if (!outcome.is_object() || !flag(outcome, "success")) return false;

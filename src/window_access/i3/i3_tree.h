@@ -1,5 +1,6 @@
 #pragma once
-// What i3 and sway say over their IPC, read with nlohmann-json: the windows
+// What i3 and sway say over their IPC, read with nlohmann-json (through
+// json_reader): the windows
 // of a GET_TREE reply and the outcome of a RUN_COMMAND. A field that is
 // missing or of another type reads as empty or zero; a reply that is not
 // JSON gives nothing.
@@ -37,8 +38,9 @@ struct i3_view {
 // where the client's place in `rect` leaves no room for it.
 i3_rect visible_rect(const i3_view& view);
 
-// Every window of the tree in the tree's order (each container's tiled
-// children, then its floating ones), hidden scratchpad windows included.
+// Every window of the tree, most recently focused first (each container's
+// children in the order of its focus list), hidden scratchpad windows
+// included. Titles that are not UTF-8 are read as Latin-1.
 std::vector<i3_view> i3_views(std::string_view tree);
 
 // Whether a RUN_COMMAND reply says every command succeeded.

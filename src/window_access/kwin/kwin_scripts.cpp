@@ -1,6 +1,6 @@
 #include "kwin_scripts.h"
 
-#include <nlohmann/json.hpp>
+#include "json_reader.h"
 
 namespace quenlow {
 
@@ -156,15 +156,13 @@ std::string kwin_keep_above_script(const kwin_report_address& to, std::string_vi
 std::vector<kwin_window> parse_kwin_window_list(std::string_view report)
 {
     std::vector<kwin_window> windows;
-    const auto list = nlohmann::json::parse(report, nullptr, false);
+    const auto list = read_json(report);
     if (!list.is_array()) return windows;
     for (const auto& entry : list) {
-        if (!entry.is_object()) continue;
-        const auto id = entry.find("id");
-        const auto caption = entry.find("caption");
-        if (id == entry.end() || caption == entry.end() || !id->is_string() || !caption->is_string()) continue;
-        if (id->get_ref<const std::string&>().empty()) continue;
-        windows.push_back({id->get<std::string>(), caption->get<std::string>()});
+        std::string id = json_string(entry, "id");
+        const auto caption = entry.is_object() ? entry.find("caption") : entry.end();
+        if (id.empty() || caption == entry.end() || !caption->is_string()) continue;
+        windows.push_back({std::move(id), caption->get<std::string>()});
     }
     return windows;
 }
@@ -172,7 +170,7 @@ std::vector<kwin_window> parse_kwin_window_list(std::string_view report)
 std::vector<std::string> parse_kwin_id_list(std::string_view report)
 {
     std::vector<std::string> ids;
-    const auto list = nlohmann::json::parse(report, nullptr, false);
+    const auto list = read_json(report);
     if (!list.is_array()) return ids;
     for (const auto& id : list) {
         if (id.is_string() && !id.get_ref<const std::string&>().empty()) ids.push_back(id.get<std::string>());
