@@ -19,25 +19,35 @@ constexpr int largest_side = 8192;
 
 // Kept in step with the manual page, quenlow.1.
 constexpr char usage[] =
-    "Usage: quenlow [--list | --size WIDTHxHEIGHT [TITLE] | --help | --version]\n"
+    "Usage: quenlow [--list | --size WIDTHxHEIGHT [--] [TITLE] | --help | --version]\n"
     "\n"
     "With no option, opens the program's window.\n"
     "\n"
     "  --list       print the titles of the browser windows, one a line, top\n"
-    "               window first, as Update List shows them\n"
-    "  --size WIDTHxHEIGHT [TITLE]\n"
+    "               window first, as Update List shows them (control\n"
+    "               characters in a title shown as \\xHH)\n"
+    "  --size WIDTHxHEIGHT [--] [TITLE]\n"
     "               restore one window and place it at the screen's top-left\n"
     "               corner with that visible outer size (each side 100 to 8192,\n"
     "               in pixels of a 96-dpi screen): the window titled exactly\n"
     "               TITLE; without TITLE, the active window when it is a\n"
-    "               browser window, else the first browser window listed\n"
+    "               browser window, else the first browser window listed;\n"
+    "               -- before a TITLE that begins with -\n"
     "  --help, -h   print this help\n"
     "  --version    print the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 no such window, 2 a usage error, 3 the desktop needs\n"
-    "a step of yours first (GNOME: the program's Shell extension is not\n"
-    "installed, needs a new log-in, is switched off or does not fit this GNOME\n"
-    "Shell; the message says which and what to do).\n";
+    "Exit status:\n"
+    "  0  done: listed, or placed and read back at that size\n"
+    "  1  no such window\n"
+    "  2  a usage error\n"
+    "  3  the desktop needs a step of yours first (GNOME: the program's Shell\n"
+    "     extension is not installed, needs a new log-in, is switched off or\n"
+    "     does not fit this GNOME Shell; the message says which and what to do)\n"
+    "  4  the window was found but not placed (refused, no answer in time, or\n"
+    "     it kept another size; the message says which)\n"
+    "  5  no desktop this program can reach (no display, or a Wayland session\n"
+    "     without sway, KWin or GNOME Shell; the message says what was sought)\n"
+    "  6  the output could not be written\n";
 
 int usage_error(std::string& err, const std::string& message)
 {
@@ -68,12 +78,55 @@ std::unique_ptr<window_system> connected(const std::function<std::unique_ptr<win
     return windows;
 }
 
-bool needs_setup(const window_system& windows) { return windows.pending_setup().step != setup_step::none; }
+// The status for a desktop the command cannot work on, with what `err`
+// says of it; 0 where it can.
+int unusable(const window_system& windows, std::string& err)
+{
+    if (const std::string sought = windows.unreachable(); !sought.empty()) {
+        err += "quenlow: no desktop this program can reach: " + sought + '\n';
+        return command_no_desktop;
+    }
+    return windows.pending_setup().step != setup_step::none ? command_setup_needed : 0;
+}
+
+// A title as one line of --list: control characters (a newline would
+// split it, an escape sequence would reach the terminal) as \xHH.
+std::string printable_title(std::string_view title)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string line;
+    for (const char c : title) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            line += "\\x";
+            line += hex[byte >> 4];
+            line += hex[byte & 0xF];
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
 
 int list(window_system& windows, std::string& out)
 {
-    for (const std::string& title : browser_titles(windows)) out += title + '\n';
+    for (const std::string& title : browser_titles(windows)) out += printable_title(title) + '\n';
     return command_done;
+}
+
+// What the command line says of a window it found and could not place.
+std::string not_placed(const placement_result& placed)
+{
+    using outcome = placement_result::outcome;
+    switch (placed.what) {
+    case outcome::placed: return {};
+    case outcome::refused: return "the window manager, compositor or system refused";
+    case outcome::no_answer: return "no answer came in time";
+    case outcome::gone: return "the window closed";
+    case outcome::other_size:
+        return "its size stayed " + std::to_string(placed.width) + "x" + std::to_string(placed.height);
+    }
+    return {};
 }
 
 // The window --size acts on: by title, else the active browser window,
@@ -113,38 +166,46 @@ int run_command_line(const std::vector<std::string>& arguments,
     if (command == "--list") {
         if (operands > 0) return usage_error(err, "--list takes no argument: '" + arguments[1] + "'");
         const auto windows = connected(connect, err);
+        if (const int status = unusable(*windows, err)) return status;
         const user_action action(*windows);
-        if (needs_setup(*windows)) return command_setup_needed;
         return list(*windows, out);
     }
     if (command != "--size") return usage_error(err, "unknown option '" + command + "'");
 
-    if (operands == 0) return usage_error(err, "'--size' needs a size, such as 1024x768");
-    if (operands > 2) return usage_error(err, "too many arguments: '" + arguments[3] + "'");
-    const std::string_view size_text = arguments[1];
+    // "--" ends the options: what follows it is the title, whatever it is.
+    std::vector<std::string> given(arguments.begin() + 1, arguments.end());
+    if (const auto end = std::find(given.begin(), given.end(), "--"); end != given.end()) given.erase(end);
+    if (given.empty()) return usage_error(err, "'--size' needs a size, such as 1024x768");
+    if (given.size() > 2) return usage_error(err, "too many arguments: '" + given[2] + "'");
+    const std::string_view size_text = given[0];
     const auto cross = size_text.find_first_of("xX");
     const auto width = cross == std::string_view::npos ? std::nullopt : side(size_text.substr(0, cross));
     const auto height = cross == std::string_view::npos ? std::nullopt : side(size_text.substr(cross + 1));
-    if (!width || !height) return usage_error(err, "'" + arguments[1] + "' is not a size such as 1024x768");
+    if (!width || !height) return usage_error(err, "'" + given[0] + "' is not a size such as 1024x768");
     if (std::min(*width, *height) < smallest_side || std::max(*width, *height) > largest_side) {
-        return usage_error(err, "'" + arguments[1] + "' is out of range: each side is 100 to 8192");
+        return usage_error(err, "'" + given[0] + "' is out of range: each side is 100 to 8192");
     }
     std::optional<std::string> title;
-    if (operands == 2) {
-        if (arguments[2].empty()) return usage_error(err, "the title is empty");
-        title = arguments[2];
+    if (given.size() == 2) {
+        if (given[1].empty()) return usage_error(err, "the title is empty");
+        title = given[1];
     }
 
     const auto windows = connected(connect, err);
+    if (const int status = unusable(*windows, err)) return status;
     const user_action action(*windows);
-    if (needs_setup(*windows)) return command_setup_needed;
     const window_handle window = window_to_size(*windows, title);
     if (window == no_window) {
         err += "quenlow: " + (title ? "no window is titled '" + *title + "'" : std::string("no browser window is open")) +
                '\n';
         return command_no_window;
     }
-    resize_window(*windows, window, {*width, *height});
+    const placement_result placed = resize_window(*windows, window, {*width, *height});
+    if (placed.what != placement_result::outcome::placed) {
+        err += "quenlow: '" + printable_title(read_window_title(*windows, window)) + "' was found but not placed: " +
+               not_placed(placed) + '\n';
+        return command_not_placed;
+    }
     return command_done;
 }
 

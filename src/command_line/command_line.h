@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line, for scripts and shortcut keys:
 //   quenlow --list                       the browser list, one title a line
-//   quenlow --size WIDTHxHEIGHT [TITLE]  places one browser window
+//   quenlow --size WIDTHxHEIGHT [--] [TITLE]  places one browser window
 //   quenlow --help | --version
 // It lists and places exactly as Update List and Change Size do, through the
 // same window_system, with no toolkit, no window and no stored setting.
@@ -22,6 +22,14 @@ inline constexpr int command_usage_error = 2;
 // The desktop needs a step of the user's before any window can be listed
 // (GNOME Shell's extension); the message says which.
 inline constexpr int command_setup_needed = 3;
+// The window was found, but placing it did not give it that size; the
+// message says why (refused, no answer in time, another size).
+inline constexpr int command_not_placed = 4;
+// No desktop this program can reach (no display, a compositor it has no
+// way into); the message says what was looked for.
+inline constexpr int command_no_desktop = 5;
+// The entry point could not write what the command printed.
+inline constexpr int command_output_failed = 6;
 
 // Whether the arguments (without the program's name) ask for the command
 // line rather than the window: anything but none at all, or toolkit options

@@ -8,7 +8,9 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,14 @@ const std::vector<std::string> qt_options{
     "-qwindowicon", "-qwindowtitle", "-reverse", "-session", "-geometry", "-style", "-stylesheet",
     "-widgetcount", "-name", "-title", "-visual", "-sync", "-nograb", "-dograb"};
 
-// The folder this executable is in, with a trailing slash.
+// The folder this executable is in, with a trailing slash; "" when the
+// system does not say (never the current folder: a module found there
+// could be anyone's).
 std::string own_folder()
 {
     std::string path(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    if (length <= 0) return "./";
+    if (length <= 0) return {};
     path.resize(static_cast<std::size_t>(length));
     return path.substr(0, path.rfind('/') + 1);
 }
@@ -35,6 +39,10 @@ std::string own_folder()
 void* load_window_module()
 {
     const std::string folder = own_folder();
+    if (folder.empty()) {
+        std::fprintf(stderr, "quenlow: /proc/self/exe does not say where this program is, so its window is not loaded\n");
+        return nullptr;
+    }
     for (const std::string& path : {folder + QUENLOW_WINDOW_MODULE, folder + QUENLOW_INSTALLED_WINDOW_MODULE}) {
         if (access(path.c_str(), R_OK) != 0) continue;
         if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
@@ -57,8 +65,14 @@ int main(int argc, char* argv[])
             return quenlow::window_system_for_platform(quenlow::platform_of_session(), {},
                                                        quenlow::desktop_settings::left_alone);
         };
-        const int status = quenlow::run_command_line(arguments, connect, out, err);
+        int status = quenlow::run_command_line(arguments, connect, out, err);
         std::fwrite(out.data(), 1, out.size(), stdout);
+        // A list that did not reach its reader (a full disk, a closed pipe)
+        // is no success.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            err += std::string("quenlow: cannot write the output: ") + std::strerror(errno) + '\n';
+            status = quenlow::command_output_failed;
+        }
         std::fwrite(err.data(), 1, err.size(), stderr);
         return status;
     }

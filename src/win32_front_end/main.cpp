@@ -39,9 +39,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     if (const auto arguments = command_line_arguments(); quenlow::wants_command_line(arguments)) {
         std::string out, err;
-        const int status = quenlow::run_command_line(
+        int status = quenlow::run_command_line(
             arguments, [] { return quenlow::window_system_for_platform("windows"); }, out, err);
-        quenlow::write_standard_output(STD_OUTPUT_HANDLE, out);
+        if (!quenlow::write_standard_output(STD_OUTPUT_HANDLE, out)) {
+            err += "quenlow: cannot write the output\n";
+            status = quenlow::command_output_failed;
+        }
         quenlow::write_standard_output(STD_ERROR_HANDLE, err);
         return status;
     }

@@ -35,23 +35,20 @@ HANDLE parent_console()
 
 }  // namespace
 
-void write_standard_output(DWORD which, const std::string& utf8)
+bool write_standard_output(DWORD which, const std::string& utf8)
 {
-    if (utf8.empty()) return;
+    if (utf8.empty()) return true;
     const HANDLE given = GetStdHandle(which);
     if (given != nullptr && given != INVALID_HANDLE_VALUE) {
         DWORD mode = 0;
-        if (GetConsoleMode(given, &mode)) {
-            write_console(given, utf8);
-            return;
-        }
+        if (GetConsoleMode(given, &mode)) return write_console(given, utf8);
         if (GetFileType(given) != FILE_TYPE_UNKNOWN) {
             DWORD written = 0;
-            WriteFile(given, utf8.data(), DWORD(utf8.size()), &written, nullptr);
-            return;
+            return WriteFile(given, utf8.data(), DWORD(utf8.size()), &written, nullptr) && written == utf8.size();
         }
     }
-    if (const HANDLE console = parent_console()) write_console(console, utf8);
+    if (const HANDLE console = parent_console()) return write_console(console, utf8);
+    return true;  // nowhere to write: started with neither a handle nor a console
 }
 
 }  // namespace quenlow

@@ -4,7 +4,7 @@
 // it (a file or a pipe, as `quenlow.exe --list > list.txt` makes) as UTF-8
 // bytes, or else to the console it was started from, as UTF-16 so any
 // title shows whatever the console's code page. Nothing is written when
-// there is neither.
+// there is neither. Returns false when a write failed (a full disk).
 
 #include <windows.h>
 
@@ -12,6 +12,6 @@
 
 namespace quenlow {
 
-void write_standard_output(DWORD which, const std::string& utf8);  // STD_OUTPUT_HANDLE or STD_ERROR_HANDLE
+bool write_standard_output(DWORD which, const std::string& utf8);  // STD_OUTPUT_HANDLE or STD_ERROR_HANDLE
 
 }  // namespace quenlow

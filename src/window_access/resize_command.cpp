@@ -10,10 +10,10 @@ window_size chosen_size(const std::array<bool, size_presets.size()>& selected)
     return {};
 }
 
-void resize_window(window_system& windows, window_handle window, window_size size)
+placement_result resize_window(window_system& windows, window_handle window, window_size size)
 {
     windows.restore_window(window);
-    windows.place_window(window, size.width, size.height);
+    return windows.place_window(window, size.width, size.height);
 }
 
 window_handle resize_window_titled(window_system& windows, std::string_view title,

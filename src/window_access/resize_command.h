@@ -32,8 +32,8 @@ struct window_size {
 // is selected.
 window_size chosen_size(const std::array<bool, size_presets.size()>& selected);
 
-// Restores the window and places it at (0, 0) with `size`.
-void resize_window(window_system& windows, window_handle window, window_size size);
+// Restores the window and places it at (0, 0) with `size`; what placing did.
+placement_result resize_window(window_system& windows, window_handle window, window_size size);
 
 // Finds the window titled exactly `title`, restores it and places it at
 // (0, 0) with `size`. Does nothing for an empty title or when no window has

@@ -59,6 +59,19 @@ struct setup_need {
     std::string user_copy;
 };
 
+// What place_window did.
+struct placement_result {
+    enum class outcome {
+        placed,      // read back at the size asked, or the platform confirmed it
+        refused,     // the window manager, compositor or system said no
+        no_answer,   // no answer came in time
+        other_size,  // the window settled at another visible size, below
+        gone,        // the window closed
+    };
+    outcome what = outcome::refused;
+    int width = 0, height = 0;  // other_size: the size it has, in the backend's pixels
+};
+
 class window_system {
 public:
     // Called once per top-level window; returning false ends the walk.
@@ -104,7 +117,8 @@ public:
     // (below always-on-top windows), and shows it. The size is in pixels of
     // a 96-dpi screen: on a scaled display the backend makes it that many
     // of the browser's page pixels, i.e. scales it to device pixels.
-    virtual void place_window(window_handle window, int width, int height) = 0;
+    // Returns what happened, read back where the backend can.
+    virtual placement_result place_window(window_handle window, int width, int height) = 0;
 
     // Turns the window's always-on-top state on or off; its position, size
     // and visibility stay as they are. Works before the window is first
@@ -119,6 +133,10 @@ public:
     // What the user has to do before this window system works; decided once,
     // when it connects.
     virtual setup_need pending_setup() const { return {}; }
+
+    // For the stand-in that reaches no desktop: what was looked for and not
+    // found ("no display: ..."); "" for every window system that works.
+    virtual std::string unreachable() const { return {}; }
 
     // Opens and closes one user action (a refresh, a Change Size, a whole
     // command line run). A backend that waits on another process bounds the

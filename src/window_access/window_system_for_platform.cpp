@@ -3,6 +3,11 @@
 #include "display_scale.h"
 #include "null_window_system.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
 #include <cstdlib>
 
 #ifdef QUENLOW_HAVE_X11
@@ -23,6 +28,42 @@
 #endif
 
 namespace quenlow {
+
+namespace {
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return std::string(value ? value : "");
+}
+
+// What the program looked for on a platform where it found no way in.
+std::string sought_in(std::string_view platform_name, const std::string& x11_display)
+{
+    if (platform_name.empty()) return "no display: neither WAYLAND_DISPLAY nor DISPLAY is set";
+    if (platform_name == "xcb") {
+        const std::string display = x11_display.empty() ? environment("DISPLAY") : x11_display;
+        return "the X display '" + display + "' does not answer";
+    }
+    if (platform_name == "wayland") {
+        return "a Wayland session, but no sway ($SWAYSOCK), and no KWin and no GNOME Shell on the session bus";
+    }
+    return "the platform '" + std::string(platform_name) + "' shows no desktop's windows";
+}
+
+#ifndef _WIN32
+// Whether a Wayland compositor's socket is where Qt would look for it.
+bool wayland_display_there()
+{
+    std::string name = environment("WAYLAND_DISPLAY");
+    if (name.empty()) name = "wayland-0";
+    const std::string path = name.front() == '/' ? name : environment("XDG_RUNTIME_DIR") + "/" + name;
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode);
+}
+#endif
+
+}  // namespace
 
 std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
                                                           [[maybe_unused]] const std::string& x11_display,
@@ -66,7 +107,7 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 #ifdef _WIN32
     if (platform_name == "windows") return std::make_unique<win32_window_system>();
 #endif
-    return std::make_unique<null_window_system>();
+    return std::make_unique<null_window_system>(sought_in(platform_name, x11_display));
 }
 
 std::string platform_of_session()
@@ -74,15 +115,27 @@ std::string platform_of_session()
 #ifdef _WIN32
     return "windows";
 #else
-    const auto variable = [](const char* name) {
-        const char* value = std::getenv(name);
-        return std::string(value ? value : "");
-    };
-    if (const std::string chosen = variable("QT_QPA_PLATFORM"); !chosen.empty()) {
-        return chosen.substr(0, chosen.find_first_of(";:"));
+    // Qt takes the first of the platforms named that starts: one whose
+    // display is there ("wayland;xcb" in an X11 session is xcb).
+    if (const std::string chosen = environment("QT_QPA_PLATFORM"); !chosen.empty()) {
+        std::size_t at = 0;
+        while (at <= chosen.size()) {
+            const std::size_t end = std::min(chosen.find(';', at), chosen.size());
+            std::string name = chosen.substr(at, end - at);
+            name = name.substr(0, name.find(':'));  // options follow a colon
+            at = end + 1;
+            if (name.starts_with("wayland")) {  // wayland-egl and the like
+                if (wayland_display_there()) return "wayland";
+            } else if (name == "xcb") {
+                if (!environment("DISPLAY").empty()) return "xcb";
+            } else if (!name.empty()) {
+                return name;
+            }
+        }
+        return {};
     }
-    if (!variable("WAYLAND_DISPLAY").empty() || variable("XDG_SESSION_TYPE") == "wayland") return "wayland";
-    if (!variable("DISPLAY").empty()) return "xcb";
+    if (!environment("WAYLAND_DISPLAY").empty() || environment("XDG_SESSION_TYPE") == "wayland") return "wayland";
+    if (!environment("DISPLAY").empty()) return "xcb";
     return {};
 #endif
 }

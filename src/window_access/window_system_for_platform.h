@@ -6,7 +6,7 @@
 // else the GNOME one when GNOME Shell is;
 // "windows" the Win32 one; anything else (offscreen, another Wayland
 // compositor, or a backend that cannot connect) one that lists nothing and
-// changes nothing, so the program still runs.
+// changes nothing, so the program still runs, and says what it looked for.
 // `x11_display` is the display the toolkit itself is on ("" for $DISPLAY):
 // the X11 backend must speak to the same server, so that the always-on-top
 // switch reaches the program's own window and no other server's.
@@ -30,9 +30,10 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 
 // The platform a toolkit would start on in this session, read from the
 // environment as Qt reads it, for a run that starts no toolkit: "windows"
-// on Windows; else the first name in QT_QPA_PLATFORM; else "wayland" in a
-// Wayland session (WAYLAND_DISPLAY or XDG_SESSION_TYPE), "xcb" with a
-// DISPLAY; "" with neither.
+// on Windows; else the first name in QT_QPA_PLATFORM whose display is there
+// (a "wayland" one's socket, xcb's DISPLAY; "wayland-egl" is "wayland");
+// else "wayland" in a Wayland session (WAYLAND_DISPLAY or
+// XDG_SESSION_TYPE), "xcb" with a DISPLAY; "" with neither.
 std::string platform_of_session();
 
 }  // namespace quenlow

@@ -120,17 +120,19 @@ void fake_window_system::restore_window(window_handle window)
     }
 }
 
-void fake_window_system::place_window(window_handle window, int width, int height)
+placement_result fake_window_system::place_window(window_handle window, int width, int height)
 {
     calls_.push_back("place " + std::to_string(window) + " " + std::to_string(width) + "x" +
                      std::to_string(height));
-    if (fake_window* w = find(window)) {
-        // A maximised or minimised window keeps its state: only restore_window
-        // leaves it, so a missing restore shows in the tests.
-        w->normal_geometry = {0, 0, width, height};
-        w->visible = true;
-        raise(window);
-    }
+    fake_window* w = find(window);
+    if (!w) return {placement_result::outcome::gone};
+    if (placement_answer) return *placement_answer;
+    // A maximised or minimised window keeps its state: only restore_window
+    // leaves it, so a missing restore shows in the tests.
+    w->normal_geometry = {0, 0, width, height};
+    w->visible = true;
+    raise(window);
+    return {placement_result::outcome::placed};
 }
 
 void fake_window_system::set_topmost(window_handle window, bool topmost)

@@ -71,13 +71,15 @@ public:
     window_handle find_window(std::string_view title) override;
     window_handle active_window() override { return no_window; }  // none is active
     void restore_window(window_handle window) override;
-    void place_window(window_handle window, int width, int height) override;
+    placement_result place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle window) override;
     setup_need pending_setup() const override { return pending; }
 
     // What pending_setup() reports.
     setup_need pending;
+    // Where set, what every placement answers, changing nothing.
+    std::optional<placement_result> placement_answer;
 
 private:
     fake_window* find(window_handle handle);

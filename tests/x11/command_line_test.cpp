@@ -115,5 +115,40 @@ TEST_F(CommandLine, BadArgumentsAndMissingWindowsChangeNothing)
     EXPECT_EQ(client.visible_rect(browser), before);
 }
 
+TEST_F(CommandLine, ItSaysTrulyWhenNothingWasPlacedListedOrWritten)
+{
+    // Size steps of 7x13 (a terminal's) forbid 800x600 exactly: found, not placed.
+    testing::test_window stepped;
+    stepped.net_wm_name = "Stepped - Chromium";
+    stepped.min_base_increment = std::array<int, 6>{20, 20, 4, 4, 7, 13};
+    client.create(stepped);
+    const finished_run kept = quenlow({"--size", "800x600", "Stepped - Chromium"});
+    EXPECT_EQ(kept.status, 4) << kept.err;
+    EXPECT_NE(kept.err.find("'Stepped - Chromium' was found but not placed: its size stayed "), std::string::npos)
+        << kept.err;
+
+    // Qt would fall back to xcb where no Wayland compositor runs: so does
+    // the command line.
+    const finished_run fallen_back = run_capturing({QUENLOW_PROGRAM, "--list"},
+                                                   {{"DISPLAY", session.display()},
+                                                    {"QT_QPA_PLATFORM", "wayland;xcb"},
+                                                    {"XDG_RUNTIME_DIR", config.path().toStdString()}});
+    EXPECT_EQ(fallen_back.status, 0) << fallen_back.err;
+    EXPECT_EQ(fallen_back.out, "Stepped - Chromium\n");
+
+    // No display at all (ssh, cron): said, not an empty list.
+    const finished_run nowhere = run_capturing(
+        {QUENLOW_PROGRAM, "--list"},
+        {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"XDG_SESSION_TYPE", ""}, {"QT_QPA_PLATFORM", ""}});
+    EXPECT_EQ(nowhere.status, 5) << nowhere.err;
+    EXPECT_NE(nowhere.err.find("no desktop this program can reach: no display"), std::string::npos) << nowhere.err;
+
+    // A list that could not be written is no success.
+    const finished_run full = run_capturing({"sh", "-c", std::string(QUENLOW_PROGRAM) + " --list >/dev/full"},
+                                            {{"DISPLAY", session.display()}});
+    EXPECT_EQ(full.status, 6) << full.err;
+    EXPECT_NE(full.err.find("cannot write the output"), std::string::npos) << full.err;
+}
+
 }  // namespace
 }  // namespace quenlow

@@ -91,12 +91,15 @@ int gnome_shell_bus::call_extension(const char* member, sd_bus_message** reply, 
 }
 
 template <class... Args>
-bool gnome_shell_bus::call_for_flag(const char* member, const char* types, Args... args)
+std::optional<bool> gnome_shell_bus::call_for_flag(const char* member, const char* types, Args... args)
 {
     message_ref reply;
     int flag = 0;
-    return call_extension(member, &reply.message, types, args...) >= 0 &&
-           sd_bus_message_read(reply.message, "b", &flag) >= 0 && flag;
+    if (call_extension(member, &reply.message, types, args...) < 0 ||
+        sd_bus_message_read(reply.message, "b", &flag) < 0) {
+        return std::nullopt;
+    }
+    return flag != 0;
 }
 
 std::string gnome_shell_bus::shell_version()
@@ -228,16 +231,16 @@ std::optional<gnome_rect> gnome_shell_bus::work_area()
     return area;
 }
 
-bool gnome_shell_bus::restore(std::uint64_t id) { return call_for_flag("Restore", "t", id); }
+bool gnome_shell_bus::restore(std::uint64_t id) { return call_for_flag("Restore", "t", id).value_or(false); }
 
-bool gnome_shell_bus::place(std::uint64_t id, gnome_rect frame)
+std::optional<bool> gnome_shell_bus::place(std::uint64_t id, gnome_rect frame)
 {
     return call_for_flag("Place", "tiiii", id, frame.x, frame.y, frame.width, frame.height);
 }
 
 bool gnome_shell_bus::set_own_above(std::uint64_t id, bool above)
 {
-    return call_for_flag("SetOwnAbove", "tb", id, static_cast<int>(above));
+    return call_for_flag("SetOwnAbove", "tb", id, static_cast<int>(above)).value_or(false);
 }
 
 }  // namespace quenlow

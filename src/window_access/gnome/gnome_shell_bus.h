@@ -53,6 +53,8 @@ public:
     // Called before the calls of one backend operation: outside a user
     // action they get a deadline of their own.
     void bound_calls();
+    // Whether the calls have time left.
+    bool time_left() const { return time_.left().count() > 0; }
 
     // GNOME Shell's version ("50.5"); "" when it does not say.
     std::string shell_version();
@@ -74,7 +76,8 @@ public:
     std::optional<std::string> list();
     std::optional<gnome_rect> work_area();
     bool restore(std::uint64_t id);
-    bool place(std::uint64_t id, gnome_rect frame);
+    // Whether the extension found the window; nothing when it did not answer.
+    std::optional<bool> place(std::uint64_t id, gnome_rect frame);
     bool set_own_above(std::uint64_t id, bool above);
 
 private:
@@ -86,7 +89,7 @@ private:
     template <class... Args>
     int call_extension(const char* member, sd_bus_message** reply, const char* types, Args... args);
     template <class... Args>
-    bool call_for_flag(const char* member, const char* types, Args... args);
+    std::optional<bool> call_for_flag(const char* member, const char* types, Args... args);
     bool extension_answers();
 
     sd_bus* bus_ = nullptr;

@@ -1,6 +1,7 @@
 #include "gnome_window_system.h"
 
 #include "gnome_extension_setup.h"
+#include "read_back.h"
 
 #include <unistd.h>
 
@@ -14,13 +15,10 @@ namespace quenlow {
 
 namespace {
 
-// A Wayland client takes a new size when it next draws, and GNOME Shell
-// may still finish un-maximising or showing the window after placing it:
-// the frame is read back until it holds the rectangle asked for (two reads
-// in a row), and placed again where it settled elsewhere.
-constexpr std::chrono::milliseconds read_back_interval{10};
-constexpr int settled_reads = 5;
-constexpr int placements = 3;
+// GNOME Shell may still finish un-maximising or showing a window after
+// placing it: the frame is read back until it holds the rectangle asked for
+// (two reads in a row), and placed again where it settled elsewhere.
+constexpr read_back_policy read_back{std::chrono::milliseconds{10}, 2, 6, 3};
 constexpr std::chrono::milliseconds passing_state_interval{100};
 constexpr std::chrono::milliseconds passing_state_bound{1500};
 
@@ -126,35 +124,34 @@ void gnome_window_system::restore_window(window_handle window)
     shell_->restore(window);
 }
 
-void gnome_window_system::place_window(window_handle window, int width, int height)
+placement_result gnome_window_system::place_window(window_handle window, int width, int height)
 {
+    using outcome = placement_result::outcome;
     walk_.clear();
     shell_->bound_calls();
     const auto area = shell_->work_area();
-    if (!area) return;
+    if (!area) return {outcome::no_answer};
     // Where mutter lays monitors out in physical pixels, a page pixel is
     // `scale` of them.
     const double scale = shell_->primary_layout_scale();
     const gnome_rect wanted{area->x, area->y, static_cast<int>(std::lround(width * scale)),
                             static_cast<int>(std::lround(height * scale))};
-    if (!shell_->place(window, wanted)) return;  // refused, or the window is gone
-    int placed = 1, unchanged = 0;
-    std::optional<gnome_rect> last;
-    for (;;) {
-        std::this_thread::sleep_for(read_back_interval);
-        const auto now = windows(*shell_);
+    const auto placed = shell_->place(window, wanted);
+    if (!placed) return {outcome::no_answer};
+    if (!*placed) return {outcome::gone};
+    const auto read = [&] {
+        read_back_sample<gnome_rect> sample;
+        const auto json = shell_->list();
+        if (!json) return sample;
+        const auto now = parse_gnome_window_list(*json);
         const auto found = std::find_if(now.begin(), now.end(), [&](const gnome_window& w) { return w.id == window; });
-        if (found == now.end()) return;  // gone, or the shell no longer answers within the action
-        unchanged = last == found->frame ? unchanged + 1 : 0;
-        last = found->frame;
-        if (found->frame == wanted && unchanged >= 1) return;
-        if (unchanged < settled_reads) continue;
-        // Settled elsewhere: placed again, unless that was tried enough (a
-        // terminal's size steps keep it as near as it goes).
-        if (placed == placements || !shell_->place(window, wanted)) return;
-        ++placed;
-        unchanged = 0;
-    }
+        sample.what = found == now.end() ? decltype(sample)::seen::gone : decltype(sample)::seen::rect;
+        if (found != now.end()) sample.rect = found->frame;
+        return sample;
+    };
+    return read_back_until_held(
+        wanted, read_back, read, [&] { return shell_->place(window, wanted).value_or(false); },
+        [&] { return shell_->time_left(); });
 }
 
 bool gnome_window_system::apply_topmost(gnome_shell_bus& shell, window_handle window, bool topmost,

@@ -41,7 +41,7 @@ public:
     window_handle active_window() override;
     window_handle find_window(std::string_view title) override;
     void restore_window(window_handle window) override;
-    void place_window(window_handle window, int width, int height) override;
+    placement_result place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
     // GNOME has no taskbar; its dash shows applications, not windows.
     void hide_from_taskbar(window_handle) override {}

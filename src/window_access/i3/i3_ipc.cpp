@@ -101,33 +101,47 @@ void i3_ipc::close_connection()
 std::optional<std::string> i3_ipc::request(std::uint32_t type, std::string_view payload,
                                            std::chrono::milliseconds timeout)
 {
+    timed_out_ = false;
+    const auto deadline = clock::now() + timeout;
+    // A connection kept from an earlier request may have been closed by
+    // the other end (i3 restarted in place): one that fails before any
+    // reply is tried once more on a new connection.
+    const bool reused = fd_ >= 0;
+    bool replied = false;
+    auto reply = exchange(type, payload, deadline, replied);
+    if (!reply && reused && !replied && !timed_out_ && clock::now() < deadline) {
+        reply = exchange(type, payload, deadline, replied);
+    }
+    return reply;
+}
+
+std::optional<std::string> i3_ipc::exchange(std::uint32_t type, std::string_view payload, clock_time deadline,
+                                            bool& replied)
+{
     if (fd_ < 0) fd_ = connected_socket(path_);
     if (fd_ < 0 || payload.size() > largest_payload) return std::nullopt;
-    const auto deadline = clock::now() + timeout;
+    const auto fail = [&](bool timed_out) -> std::optional<std::string> {
+        timed_out_ = timed_out && clock::now() >= deadline;
+        close_connection();
+        return std::nullopt;
+    };
     std::string message(magic, sizeof magic);
     const auto length = static_cast<std::uint32_t>(payload.size());
     message.append(reinterpret_cast<const char*>(&length), 4);
     message.append(reinterpret_cast<const char*>(&type), 4);
     message.append(payload);
-    if (!send_all(fd_, message.data(), message.size(), deadline)) {
-        close_connection();
-        return std::nullopt;
-    }
+    if (!send_all(fd_, message.data(), message.size(), deadline)) return fail(true);
     // No events are subscribed to, so the next message is the reply.
     char header[header_size];
     std::uint32_t reply_length = 0, reply_type = 0;
-    if (!receive_all(fd_, header, sizeof header, deadline) || std::memcmp(header, magic, sizeof magic) != 0) {
-        close_connection();
-        return std::nullopt;
-    }
+    if (!receive_all(fd_, header, sizeof header, deadline)) return fail(true);
+    replied = true;
+    if (std::memcmp(header, magic, sizeof magic) != 0) return fail(false);
     std::memcpy(&reply_length, header + sizeof magic, 4);
     std::memcpy(&reply_type, header + sizeof magic + 4, 4);
     std::string reply(reply_length <= largest_payload ? reply_length : 0, '\0');
-    if (reply_length > largest_payload || reply_type != type ||
-        !receive_all(fd_, reply.data(), reply.size(), deadline)) {
-        close_connection();
-        return std::nullopt;
-    }
+    if (reply_length > largest_payload || reply_type != type) return fail(false);
+    if (!receive_all(fd_, reply.data(), reply.size(), deadline)) return fail(true);
     return reply;
 }
 

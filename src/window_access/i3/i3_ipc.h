@@ -30,16 +30,25 @@ public:
     // Sends a message of `type` and returns the payload of its reply;
     // nothing on any failure or once `timeout` is up. After a failure the
     // connection is closed, and the next request connects afresh (i3 and
-    // sway may have restarted in place).
+    // sway may have restarted in place); a kept connection that fails
+    // before any reply is replaced at once and the message sent again.
     std::optional<std::string> request(std::uint32_t type, std::string_view payload,
                                        std::chrono::milliseconds timeout = std::chrono::seconds(1));
+    // Whether the last request failed because its time was up.
+    bool timed_out() const { return timed_out_; }
 
 private:
     i3_ipc(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+    using clock_time = std::chrono::steady_clock::time_point;
+    // One message and its reply on the connection (made first when there is
+    // none); `replied` says whether any of the reply came.
+    std::optional<std::string> exchange(std::uint32_t type, std::string_view payload, clock_time deadline,
+                                        bool& replied);
     void close_connection();
 
     std::string path_;
     int fd_ = -1;
+    bool timed_out_ = false;
 };
 
 }  // namespace quenlow

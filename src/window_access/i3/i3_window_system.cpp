@@ -1,6 +1,7 @@
 #include "i3_window_system.h"
 
 #include "display_scale.h"
+#include "read_back.h"
 
 #include <unistd.h>
 
@@ -14,16 +15,16 @@ namespace {
 
 using clock = std::chrono::steady_clock;
 
-// How long placing waits for the window to show the size asked for, and how
-// often it asks again where the window settled at another size.
+// How long placing waits for the window to show the size asked for. The
+// tree is read again every 15 ms while waiting; a rect that has not changed
+// for 9 reads has settled, and is asked for again up to 5 times in all.
+// sway shows the size asked for before an XWayland client has committed
+// it, and the client may still commit its old size: the wanted rect, too,
+// must hold that long.
 constexpr std::chrono::milliseconds placement_bound{1500};
-constexpr int placement_requests = 5;
-// The tree is read again this often while waiting; a rect that has not
-// changed for this many reads has settled. sway shows the size asked for
-// before an XWayland client has committed it, and the client may still
-// commit its old size: the wanted rect, too, must hold that long.
-constexpr std::chrono::milliseconds tree_interval{15};
-constexpr int settled_reads = 8;
+constexpr read_back_policy read_back{std::chrono::milliseconds{15}, 9, 9, 5};
+// One request waits this long at most, within the user action's deadline.
+constexpr std::chrono::microseconds request_bound{1'000'000};
 
 std::string criteria(window_handle window) { return "[con_id=" + std::to_string(window) + "] "; }
 
@@ -43,20 +44,36 @@ i3_window_system::i3_window_system(std::string socket_path, std::unique_ptr<i3_i
 {
 }
 
+std::optional<std::string> i3_window_system::ask(i3_ipc& ipc, std::uint32_t type, std::string_view payload)
+{
+    // A helper's own connection (see set_topmost) is no user action's.
+    if (&ipc != ipc_.get()) return ipc.request(type, payload);
+    const auto given = time_.left(request_bound);
+    if (given.count() <= 0) return std::nullopt;
+    auto reply = ipc.request(type, payload, std::chrono::duration_cast<std::chrono::milliseconds>(given));
+    if (!reply && ipc.timed_out()) time_.ran_out(given);
+    return reply;
+}
+
 std::vector<i3_view> i3_window_system::windows(i3_ipc& ipc)
 {
-    const auto tree = ipc.request(i3_ipc::get_tree, "");
+    const auto tree = ask(ipc, i3_ipc::get_tree, "");
     return tree ? i3_views(*tree) : std::vector<i3_view>{};
 }
 
 bool i3_window_system::run(i3_ipc& ipc, const std::string& command)
 {
-    const auto reply = ipc.request(i3_ipc::run_command, command);
+    const auto reply = ask(ipc, i3_ipc::run_command, command);
     return reply && i3_command_succeeded(*reply);
 }
 
+void i3_window_system::begin_action() { time_.begin_action(); }
+
+void i3_window_system::end_action() { time_.end_action(); }
+
 void i3_window_system::enum_windows(const window_visitor& visit)
 {
+    time_.bound_calls();
     walk_ = windows(*ipc_);
     std::vector<window_handle> handles;
     for (const i3_view& view : walk_) {
@@ -80,18 +97,21 @@ std::optional<i3_view> i3_window_system::view_of(window_handle window)
 
 std::size_t i3_window_system::window_text_length(window_handle window)
 {
+    time_.bound_calls();
     const auto view = view_of(window);
     return view ? view->name.size() : 0;
 }
 
 std::size_t i3_window_system::window_text(window_handle window, char* buffer, std::size_t capacity)
 {
+    time_.bound_calls();
     const auto view = view_of(window);
     return copy_window_text(view ? std::string_view(view->name) : std::string_view{}, buffer, capacity);
 }
 
 window_handle i3_window_system::active_window()
 {
+    time_.bound_calls();
     for (const i3_view& view : windows(*ipc_)) {
         if (view.focused) return static_cast<window_handle>(view.id);
     }
@@ -100,6 +120,7 @@ window_handle i3_window_system::active_window()
 
 window_handle i3_window_system::find_window(std::string_view title)
 {
+    time_.bound_calls();
     for (const i3_view& view : windows(*ipc_)) {
         if (!view.name.empty() && view.name == title) return static_cast<window_handle>(view.id);
     }
@@ -108,6 +129,7 @@ window_handle i3_window_system::find_window(std::string_view title)
 
 void i3_window_system::restore_window(window_handle window)
 {
+    time_.bound_calls();
     walk_.clear();  // the walk's states are about to change
     const auto view = view_of(window);
     if (!view) return;
@@ -116,9 +138,11 @@ void i3_window_system::restore_window(window_handle window)
     if (view->fullscreen_mode != 0) run(*ipc_, criteria(window) + "fullscreen disable");
 }
 
-void i3_window_system::place_window(window_handle window, int width, int height)
+placement_result i3_window_system::place_window(window_handle window, int width, int height)
 {
+    using outcome = placement_result::outcome;
     walk_.clear();
+    time_.bound_calls();
     if (dpi_) {
         const double dpi = dpi_();
         width = device_pixels(width, dpi);
@@ -127,32 +151,30 @@ void i3_window_system::place_window(window_handle window, int width, int height)
     const i3_rect wanted{0, 0, width, height};
     // "focus" also clears the iconic state sway gives an unfocused X11
     // window that asked to be minimised.
-    if (!run(*ipc_, criteria(window) + "fullscreen disable, floating enable, resize set " + std::to_string(width) +
-                        " " + std::to_string(height) + ", move absolute position 0 0, focus")) {
-        return;  // refused, or the window is gone
-    }
+    const auto reply = ask(*ipc_, i3_ipc::run_command,
+                           criteria(window) + "fullscreen disable, floating enable, resize set " + std::to_string(width) +
+                               " " + std::to_string(height) + ", move absolute position 0 0, focus");
+    if (!reply) return {outcome::no_answer};
+    if (!i3_command_succeeded(*reply)) return {view_of(window) ? outcome::refused : outcome::gone};
     // Both size the whole window, title bar and border included. sway can
     // leave an XWayland window at the size its client committed last (its
     // old tile's): once the window has settled elsewhere, ask again.
     const std::string again = criteria(window) + "resize set " + std::to_string(width) + " " +
                               std::to_string(height) + ", move absolute position 0 0";
     const auto deadline = clock::now() + placement_bound;
-    int requests = 1, unchanged = 0;
-    std::optional<i3_rect> last;
-    while (clock::now() < deadline) {
-        const auto view = view_of(window);
-        if (!view) return;
-        const i3_rect seen = visible_rect(*view);
-        unchanged = last && *last == seen ? unchanged + 1 : 0;
-        last = seen;
-        if (seen == wanted && unchanged >= settled_reads) return;
-        if (seen != wanted && unchanged >= settled_reads && requests < placement_requests) {
-            if (!run(*ipc_, again)) return;
-            ++requests;
-            unchanged = 0;
-        }
-        std::this_thread::sleep_for(tree_interval);
-    }
+    const auto read = [&] {
+        read_back_sample<i3_rect> sample;
+        const auto tree = ask(*ipc_, i3_ipc::get_tree, "");
+        if (!tree) return sample;
+        const auto views = i3_views(*tree);
+        const auto found = std::find_if(views.begin(), views.end(),
+                                        [&](const i3_view& v) { return static_cast<window_handle>(v.id) == window; });
+        sample.what = found == views.end() ? decltype(sample)::seen::gone : decltype(sample)::seen::rect;
+        if (found != views.end()) sample.rect = visible_rect(*found);
+        return sample;
+    };
+    return read_back_until_held(wanted, read_back, read, [&] { return run(*ipc_, again); },
+                                [&] { return clock::now() < deadline && time_.left().count() > 0; });
 }
 
 bool i3_window_system::apply_topmost(i3_ipc& ipc, window_handle window, bool topmost, std::uint64_t request)

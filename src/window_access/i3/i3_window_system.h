@@ -4,7 +4,8 @@
 // Wayland nothing else lists or places another program's windows.
 //
 // Handles are the containers' con_ids. Native Wayland and XWayland windows
-// are listed alike, in the tree's order. Placing makes the window floating
+// are listed alike, most recently focused first. A user action waits on
+// i3 or sway once, within one deadline (see action_deadline). Placing makes the window floating
 // (the nearest to un-maximising in a tiling manager), shows it first when
 // it is hidden in the scratchpad, leaves full screen, and gives it the size
 // as its visible outer size at (0, 0), title bar and the user's border
@@ -14,6 +15,7 @@
 // which keeps it above tiled windows, and sticky, so it follows every
 // workspace; off makes it no longer sticky and leaves it floating.
 
+#include "action_deadline.h"
 #include "i3_ipc.h"
 #include "i3_tree.h"
 #include "own_window_topmost.h"
@@ -42,12 +44,16 @@ public:
     window_handle active_window() override;
     window_handle find_window(std::string_view title) override;
     void restore_window(window_handle window) override;
-    void place_window(window_handle window, int width, int height) override;
+    placement_result place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle) override {}  // neither has a taskbar of its own
+    void begin_action() override;
+    void end_action() override;
 
 private:
     i3_window_system(std::string socket_path, std::unique_ptr<i3_ipc> ipc, std::function<double()> dpi);
+    // A request within the user action's time (see action_deadline).
+    std::optional<std::string> ask(i3_ipc& ipc, std::uint32_t type, std::string_view payload);
     std::vector<i3_view> windows(i3_ipc& ipc);
     // The window as the last walk saw it, else as the tree says now.
     std::optional<i3_view> view_of(window_handle window);
@@ -58,6 +64,7 @@ private:
 
     std::string socket_path_;
     std::unique_ptr<i3_ipc> ipc_;
+    action_deadline time_;
     std::function<double()> dpi_;
     std::vector<i3_view> walk_;  // the windows of the walk under way, or the last
     own_window_requests own_;

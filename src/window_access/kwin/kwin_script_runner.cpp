@@ -26,10 +26,8 @@ constexpr std::chrono::milliseconds report_bound{600};
 // it then never runs. Loading it again, once that object is gone, does.
 constexpr int attempts = 3;
 constexpr std::chrono::microseconds call_bound{1'000'000};
-// One run, its attempts and calls together; and how long a KWin that did
-// not answer a call is left alone.
-constexpr std::chrono::milliseconds run_bound{1500};
-constexpr std::chrono::milliseconds stalled_pause{2000};
+// One run, its attempts and calls together, within the user action's time.
+constexpr std::chrono::microseconds run_bound{1'500'000};
 
 // A script file that is removed when it goes out of scope.
 class script_file {
@@ -156,15 +154,17 @@ void kwin_script_runner::unload(const std::string& name)
 std::optional<std::string> kwin_script_runner::run(
     const std::function<std::string(const kwin_report_address&)>& make_script)
 {
-    if (clock::now() < stalled_until_) return std::nullopt;
-    const auto deadline = clock::now() + run_bound;
+    time_.bound_calls();
+    const auto given = time_.left(run_bound);
+    if (given.count() <= 0) return std::nullopt;
+    const auto deadline = clock::now() + given;
     call_timed_out_ = false;
     for (int attempt = 0; attempt < attempts && clock::now() < deadline; ++attempt) {
         if (auto report = run_once(make_script, deadline)) return report;
     }
     // A KWin that is only slow still answers within the run; one that left
     // the run without an answer is left alone for a while.
-    if (call_timed_out_) stalled_until_ = clock::now() + stalled_pause;
+    if (call_timed_out_) time_.ran_out(given);
     return std::nullopt;
 }
 

@@ -5,12 +5,14 @@
 // to this program's own bus name, or once the bound is up. A script error,
 // KWin going away or a report that never comes give nothing, in bounded
 // time: a run, with its retries and every bus call in it, ends within a
-// second and a half. A run that ends with no answer after a call went
+// second and a half, and the runs of one user action within its deadline
+// (see action_deadline). A run that ends with no answer after a call went
 // unanswered takes KWin to be stalled, and the runs of the next two seconds
 // give up at once, so that one user action (lookup, restore, place) waits
 // once, not once a step. Every script loaded is unloaded, also when its load was answered
 // late or not at all.
 
+#include "action_deadline.h"
 #include "kwin_scripts.h"
 
 #include <systemd/sd-bus.h>
@@ -36,6 +38,10 @@ public:
     // returns its report; nothing when the script could not run or did not
     // report within the bound.
     std::optional<std::string> run(const std::function<std::string(const kwin_report_address&)>& make_script);
+
+    // A user action: the runs until end_action share one deadline.
+    void begin_action() { time_.begin_action(); }
+    void end_action() { time_.end_action(); }
 
 private:
     kwin_script_runner() = default;
@@ -63,7 +69,7 @@ private:
     std::string awaited_token_;
     std::optional<std::string> report_;
     bool call_timed_out_ = false;  // in the run under way
-    clock::time_point stalled_until_{};
+    action_deadline time_;
 };
 
 }  // namespace quenlow

@@ -2,6 +2,8 @@
 
 #include "json_reader.h"
 
+#include <charconv>
+
 namespace quenlow {
 
 namespace {
@@ -96,9 +98,12 @@ std::string kwin_restore_script(const kwin_report_address& to, std::string_view 
 std::string kwin_place_script(const kwin_report_address& to, std::string_view id, int width, int height,
                               int settle_ms)
 {
+    // Well within the runner's wait for a report.
+    constexpr int answer_ms = 400;
     return wrapped(to, "  var w = byId(" + js_string(id) + ");\n  var target = {x: 0, y: 0, width: " +
                            std::to_string(width) + ", height: " + std::to_string(height) +
-                           "};\n  var settle = " + std::to_string(settle_ms) + ";\n" +
+                           "};\n  var settle = " + std::to_string(settle_ms) + ";\n  var answer = " +
+                           std::to_string(answer_ms) + ";\n" +
                            R"(  var placed = function () {
     var g = w.frameGeometry;
     return g.x === target.x && g.y === target.y && g.width === target.width && g.height === target.height;
@@ -111,21 +116,46 @@ std::string kwin_place_script(const kwin_report_address& to, std::string_view id
     if (typeof workspace.raiseWindow === "function") workspace.raiseWindow(w);
     if ("activeWindow" in workspace) workspace.activeWindow = w;
     else workspace.activeClient = w;
-    if (settle <= 0) {
+    // The report says "ok" once the window has the place, else the size it
+    // has: at once where it took it, else once the client has had a moment
+    // to answer, or (settle > 0: a window shown for the first time, which
+    // KWin places once more) once that moment is over, the place held.
+    var timer = new QTimer();
+    timer.singleShot = true;
+    var changed = function () { if (settle > 0) place(); else if (placed()) finish(); };
+    var finish = function () {
+      timer.stop();
+      w.frameGeometryChanged.disconnect(changed);
+      var g = w.frameGeometry;
+      report(placed() ? "ok" : Math.round(g.width) + "x" + Math.round(g.height));
+    };
+    if (settle <= 0 && placed()) {
       report("ok");
     } else {
-      // A window shown for the first time is placed by KWin once more.
-      w.frameGeometryChanged.connect(place);
-      var timer = new QTimer();
-      timer.singleShot = true;
-      timer.timeout.connect(function () {
-        w.frameGeometryChanged.disconnect(place);
-        report(placed() ? "ok" : "moved");
-      });
-      timer.start(settle);
+      w.frameGeometryChanged.connect(changed);
+      timer.timeout.connect(finish);
+      timer.start(settle > 0 ? settle : answer);
     }
   }
 )");
+}
+
+placement_result placement_from_report(std::string_view report)
+{
+    using outcome = placement_result::outcome;
+    if (report == "ok") return {outcome::placed};
+    if (report.empty()) return {outcome::gone};
+    const auto cross = report.find('x');
+    int width = 0, height = 0;
+    const auto number = [](std::string_view digits, int& value) {
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return error == std::errc{} && end == digits.data() + digits.size();
+    };
+    if (cross == std::string_view::npos || !number(report.substr(0, cross), width) ||
+        !number(report.substr(cross + 1), height)) {
+        return {outcome::refused};
+    }
+    return {outcome::other_size, width, height};
 }
 
 std::string kwin_active_window_script(const kwin_report_address& to)

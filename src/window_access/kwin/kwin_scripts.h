@@ -8,7 +8,10 @@
 // (workspace.clientList / windowList, activeClient / activeWindow) they
 // use whichever the running KWin has.
 
+#include "window_system.h"
+
 #include <cstdint>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +40,10 @@ std::string kwin_list_script(const kwin_report_address& to);
 std::string kwin_restore_script(const kwin_report_address& to, std::string_view id);
 // Makes the window's frame (0, 0, width, height) and raises and activates
 // it. With `settle_ms`, keeps it there for that long against KWin placing a
-// window it shows for the first time, before reporting.
+// window it shows for the first time, before reporting. Reports "ok" once
+// the frame is there, else its size as "WIDTHxHEIGHT"; "" for no window.
+// What a place script's report says.
+placement_result placement_from_report(std::string_view report);
 std::string kwin_place_script(const kwin_report_address& to, std::string_view id, int width, int height,
                               int settle_ms);
 // The id of KWin's active window, or "" when none is active.

@@ -79,8 +79,9 @@ void kwin_window_system::restore_window(window_handle window)
     }
 }
 
-void kwin_window_system::place_window(window_handle window, int width, int height)
+placement_result kwin_window_system::place_window(window_handle window, int width, int height)
 {
+    using outcome = placement_result::outcome;
     // A window just brought back from minimised (or one never shown yet)
     // is placed by KWin again as it appears, which a busy client can delay:
     // hold the place for a moment, then once more, so a placement KWin makes
@@ -88,13 +89,21 @@ void kwin_window_system::place_window(window_handle window, int width, int heigh
     constexpr int settle_ms = 150;
     const bool restored = std::exchange(restored_, no_window) == window;
     const kwin_window* w = window_of(window);
-    for (int pass = 0; w && pass < (restored ? 2 : 1); ++pass) {
+    if (!w) return {outcome::gone};
+    placement_result result{outcome::no_answer};
+    for (int pass = 0; pass < (restored ? 2 : 1); ++pass) {
         const auto report = runner_->run([&](const kwin_report_address& to) {
             return kwin_place_script(to, w->id, width, height, restored ? settle_ms : 0);
         });
         if (!report) break;
+        result = placement_from_report(*report);
     }
+    return result;
 }
+
+void kwin_window_system::begin_action() { runner_->begin_action(); }
+
+void kwin_window_system::end_action() { runner_->end_action(); }
 
 bool kwin_window_system::apply_topmost(kwin_script_runner& runner, window_handle window, bool topmost,
                                        std::uint64_t request)

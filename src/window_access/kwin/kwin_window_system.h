@@ -42,7 +42,9 @@ public:
     // KWin's active window, named by a handle of a fresh walk.
     window_handle active_window() override;
     void restore_window(window_handle window) override;
-    void place_window(window_handle window, int width, int height) override;
+    placement_result place_window(window_handle window, int width, int height) override;
+    void begin_action() override;
+    void end_action() override;
     void set_topmost(window_handle window, bool topmost) override;
     // KWin scripts could, but Qt's tool windows already stay out of Plasma's
     // task manager.

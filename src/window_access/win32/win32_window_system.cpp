@@ -7,6 +7,7 @@
 #include <dwmapi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -131,10 +132,11 @@ void win32_window_system::restore_window(window_handle window)
     while (IsWindow(hwnd) && (IsIconic(hwnd) || IsZoomed(hwnd)) && GetTickCount64() < deadline) Sleep(5);
 }
 
-void win32_window_system::place_window(window_handle window, int width, int height)
+placement_result win32_window_system::place_window(window_handle window, int width, int height)
 {
+    using outcome = placement_result::outcome;
     const HWND hwnd = to_hwnd(window);
-    if (!IsWindow(hwnd)) return;
+    if (!IsWindow(hwnd)) return {outcome::gone};
     const UINT posted = of_another_thread(hwnd) ? SWP_ASYNCWINDOWPOS : 0;
     // A DPI-aware window that moves to a monitor of another scale resizes
     // itself there (WM_DPICHANGED). So it moves first, and is sized after,
@@ -145,12 +147,31 @@ void win32_window_system::place_window(window_handle window, int width, int heig
     }
     const double dpi = monitor_dpi(destination);
     RECT rect{};
-    if (!GetWindowRect(hwnd, &rect)) return;  // the window is gone
+    if (!GetWindowRect(hwnd, &rect)) return {outcome::gone};
     // The invisible borders are device pixels already: only the preset scales.
-    const window_request request =
-        compensated_request({rect.left, rect.top, rect.right, rect.bottom}, visible_bounds(hwnd, rect),
-                            device_pixels(width, dpi), device_pixels(height, dpi));
-    SetWindowPos(hwnd, HWND_TOP, request.x, request.y, request.width, request.height, SWP_SHOWWINDOW | posted);
+    const int wanted_width = device_pixels(width, dpi), wanted_height = device_pixels(height, dpi);
+    const window_request request = compensated_request({rect.left, rect.top, rect.right, rect.bottom},
+                                                       visible_bounds(hwnd, rect), wanted_width, wanted_height);
+    // Refused for a window of a program with higher rights (UIPI), say.
+    if (!SetWindowPos(hwnd, HWND_TOP, request.x, request.y, request.width, request.height, SWP_SHOWWINDOW | posted)) {
+        return {IsWindow(hwnd) ? outcome::refused : outcome::gone};
+    }
+    // Another program's window takes the posted request when its thread
+    // next reads its messages: read back for a moment. One that has stopped
+    // answering takes it later; this says it did not answer.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    screen_rect seen{};
+    for (;;) {
+        if (!GetWindowRect(hwnd, &rect)) return {outcome::gone};
+        seen = visible_bounds(hwnd, rect);
+        if (seen.left == 0 && seen.top == 0 && seen.right == wanted_width && seen.bottom == wanted_height) {
+            return {outcome::placed};
+        }
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        Sleep(10);
+    }
+    if (IsHungAppWindow(hwnd)) return {outcome::no_answer};
+    return {outcome::other_size, static_cast<int>(seen.right - seen.left), static_cast<int>(seen.bottom - seen.top)};
 }
 
 void win32_window_system::set_topmost(window_handle window, bool topmost)

@@ -23,7 +23,7 @@ public:
     // GetForegroundWindow.
     window_handle active_window() override;
     void restore_window(window_handle window) override;
-    void place_window(window_handle window, int width, int height) override;
+    placement_result place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
     // A tool window (the toolkit's style for the About box) has no taskbar
     // button on Windows already.

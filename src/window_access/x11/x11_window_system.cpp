@@ -244,9 +244,10 @@ void x11_window_system::restore_window(window_handle handle)
     x.discard_events();
 }
 
-void x11_window_system::place_window(window_handle handle, int width, int height)
+placement_result x11_window_system::place_window(window_handle handle, int width, int height)
 {
-    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
+    using outcome = placement_result::outcome;
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return {outcome::gone};
     const auto window = static_cast<xcb_window_t>(handle);
     connection& x = *x_;
     const double dpi = x.desktop_dpi();
@@ -256,13 +257,15 @@ void x11_window_system::place_window(window_handle handle, int width, int height
     const bool moveresize = managed && x.supports(x.ewmh._NET_MOVERESIZE_WINDOW);
     const connection::watch watch(x, window);
     std::optional<placement> sent = x.request_placement(window, width, height, managed, moveresize);
+    if (!sent) return {outcome::gone};
     // With no manager, raising the window put it above ours too.
-    if (sent && !managed) keep_topmost_windows_above(handle);
+    if (!managed) keep_topmost_windows_above(handle);
     const auto deadline = std::chrono::steady_clock::now() + placement_bound;
-    for (int round = 1; sent && managed; ++round) {
+    wait_end end = wait_end::held;
+    for (int round = 1; managed; ++round) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        const wait_end end = x.wait_for(window, [&] {
+        end = x.wait_for(window, [&] {
             return x.client_size(window) == sent->client_size &&
                    x.margins(window) == std::pair{sent->frame, sent->shadow};
         }, std::max(left, std::chrono::milliseconds{0}), sent->sequence);
@@ -274,8 +277,20 @@ void x11_window_system::place_window(window_handle handle, int width, int height
         // there is nothing to wait for.
         if (x.margins(window) == std::pair{sent->frame, sent->shadow}) break;
         sent = x.request_placement(window, width, height, managed, moveresize);
+        if (!sent) return {outcome::gone};
     }
     x.discard_events();
+    if (end == wait_end::gone) return {outcome::gone};
+    // What the window has now, read back from the server: its visible outer
+    // size is the client's with the manager's frame, less the shadow.
+    const auto [client_width, client_height] = x.client_size(window);
+    if (client_width == 0) return {outcome::gone};
+    const auto [frame, shadow] = x.margins(window);
+    const int visible_width = client_width + frame.left + frame.right - shadow.left - shadow.right;
+    const int visible_height = client_height + frame.top + frame.bottom - shadow.top - shadow.bottom;
+    if (visible_width == width && visible_height == height) return {outcome::placed};
+    if (end == wait_end::timed_out) return {outcome::no_answer};
+    return {outcome::other_size, visible_width, visible_height};
 }
 
 void x11_window_system::set_topmost(window_handle handle, bool topmost)

@@ -36,7 +36,7 @@ public:
     // when it is a top-level one.
     window_handle active_window() override;
     void restore_window(window_handle window) override;
-    void place_window(window_handle window, int width, int height) override;
+    placement_result place_window(window_handle window, int width, int height) override;
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle window) override;
 

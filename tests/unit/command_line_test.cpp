@@ -1,0 +1,92 @@
+// The command line's answers over the in-memory desktop: what it prints,
+// and an exit status that means one thing each.
+#include "command_line.h"
+#include "fake_window_system.h"
+#include "null_window_system.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace quenlow {
+namespace {
+
+struct command_run {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the command line on a fresh in-memory desktop that `prepare` sets up.
+command_run run(const std::vector<std::string>& arguments,
+                const std::function<void(fake_window_system&)>& prepare = {})
+{
+    command_run result;
+    result.status = run_command_line(
+        arguments,
+        [&]() -> std::unique_ptr<window_system> {
+            auto desktop = std::make_unique<fake_window_system>();
+            if (prepare) prepare(*desktop);
+            return desktop;
+        },
+        result.out, result.err);
+    return result;
+}
+
+TEST(CommandLineStatus, EachOutcomeHasAStatusOfItsOwnAndSaysWhy)
+{
+    const auto browser = [](fake_window_system& desktop) { desktop.open_window("Page - Chromium"); };
+    EXPECT_EQ(run({"--size", "800x600", "Page - Chromium"}, browser).status, command_done);
+
+    // Found, and the desktop kept it at another size, or said nothing.
+    const auto kept = run({"--size", "800x600"}, [&](fake_window_system& desktop) {
+        browser(desktop);
+        desktop.placement_answer = placement_result{placement_result::outcome::other_size, 796, 600};
+    });
+    EXPECT_EQ(kept.status, command_not_placed);
+    EXPECT_EQ(kept.err, "quenlow: 'Page - Chromium' was found but not placed: its size stayed 796x600\n");
+    const auto silent = run({"--size", "800x600"}, [&](fake_window_system& desktop) {
+        browser(desktop);
+        desktop.placement_answer = placement_result{placement_result::outcome::no_answer};
+    });
+    EXPECT_EQ(silent.status, command_not_placed);
+    EXPECT_NE(silent.err.find("no answer came in time"), std::string::npos) << silent.err;
+
+    // The desktop needs a step of the user's: said, and nothing listed.
+    const auto setup = run({"--list"}, [&](fake_window_system& desktop) {
+        browser(desktop);
+        desktop.pending.step = setup_step::all_extensions_off;
+    });
+    EXPECT_EQ(setup.status, command_setup_needed);
+    EXPECT_EQ(setup.out, "");
+    EXPECT_NE(setup.err.find("All GNOME Shell extensions are switched off"), std::string::npos) << setup.err;
+
+    // No desktop at all: what was looked for is named.
+    for (const char* command : {"--list", "--size"}) {
+        std::string out, err;
+        const std::vector<std::string> arguments =
+            command == std::string("--list") ? std::vector<std::string>{"--list"}
+                                             : std::vector<std::string>{"--size", "800x600"};
+        const int status = run_command_line(
+            arguments, [] { return std::make_unique<null_window_system>("no display: nothing is set"); }, out, err);
+        EXPECT_EQ(status, command_no_desktop) << command;
+        EXPECT_EQ(err, "quenlow: no desktop this program can reach: no display: nothing is set\n");
+    }
+}
+
+TEST(CommandLineStatus, TitlesPrintOneALineAndDashDashEndsTheOptions)
+{
+    const auto odd = [](fake_window_system& desktop) {
+        desktop.open_window("-v - Chromium");
+        desktop.open_window("Two\nlines\x1b[31m - Chromium");
+    };
+    const auto listed = run({"--list"}, odd);
+    EXPECT_EQ(listed.status, command_done);
+    EXPECT_EQ(listed.out, "Two\\x0Alines\\x1B[31m - Chromium\n-v - Chromium\n");
+    EXPECT_EQ(run({"--size", "800x600", "--", "-v - Chromium"}, odd).status, command_done);
+    EXPECT_EQ(run({"--size", "--", "800x600", "-v - Chromium"}, odd).status, command_done);
+    EXPECT_EQ(run({"--size", "800x600", "--", "-v - Chromium", "more"}, odd).status, command_usage_error);
+}
+
+}  // namespace
+}  // namespace quenlow
