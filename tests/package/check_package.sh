@@ -51,6 +51,8 @@ install|validate)
     MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >"$work/manual.txt" 2>"$work/manual.warnings" || true
     check "man renders the manual page" test -s "$work/manual.txt"
     check "man renders it without warnings" test ! -s "$work/manual.warnings"
+    check "the manual page names the program's version" grep -q "quenlow $("$work/prefix/bin/quenlow" --version \
+      | sed 's/.* //')" "$work/manual.txt"
     cat "$work/manual.warnings"
     # Every option --help names is in the manual page, and the other way round.
     "$work/prefix/bin/quenlow" --help | grep -o -- '--[a-z]*' | sort -u >"$work/help.options"
