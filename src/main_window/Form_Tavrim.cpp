@@ -25,12 +25,12 @@ void Form_Tavrim::show()
     }
     ui_.show();
     if (!first) return;
-    const bool chinese = ui_.value(control::op_Chinese) != 0;
-    if (const std::string advice =
-            setup_advice(windows_.pending_setup(), chinese ? caption_language::chinese : caption_language::english);
-        !advice.empty()) {
-        ui_.tell(advice);
-    }
+    // Where the list will stay empty, the user is told why, once.
+    const caption_language language =
+        ui_.value(control::op_Chinese) != 0 ? caption_language::chinese : caption_language::english;
+    std::string advice = unreachable_advice(windows_, language);
+    if (advice.empty()) advice = setup_advice(windows_.pending_setup(), language);
+    if (!advice.empty()) ui_.tell(advice);
 }
 
 void Form_Tavrim::Click(control which)

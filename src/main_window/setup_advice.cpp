@@ -94,4 +94,13 @@ std::string setup_advice(const setup_need& need, caption_language language)
     return advice;
 }
 
+std::string unreachable_advice(const window_system& windows, caption_language language)
+{
+    const std::string sought = windows.unreachable();
+    if (sought.empty()) return sought;
+    return language == caption_language::chinese
+               ? "墨貝昆洛無法取得這個桌面的視窗（" + sought + "），所以視窗表會是空的。"
+               : "Mobrell Quenlow cannot reach this desktop's windows (" + sought + "), so the list stays empty.";
+}
+
 }  // namespace quenlow

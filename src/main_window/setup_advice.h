@@ -14,4 +14,8 @@ namespace quenlow {
 // The advice for `need`; "" for setup_step::none.
 std::string setup_advice(const setup_need& need, caption_language language);
 
+// What the window says where the window system reaches no desktop (see
+// window_system::unreachable); "" where it does.
+std::string unreachable_advice(const window_system& windows, caption_language language);
+
 }  // namespace quenlow

@@ -76,8 +76,11 @@ public:
     void hide_from_taskbar(window_handle window) override;
     setup_need pending_setup() const override { return pending; }
 
-    // What pending_setup() reports.
+    std::string unreachable() const override { return sought; }
+
+    // What pending_setup() and unreachable() report.
     setup_need pending;
+    std::string sought;
     // Where set, what every placement answers, changing nothing.
     std::optional<placement_result> placement_answer;
 

@@ -149,6 +149,15 @@ TEST_F(WindowLogic, WhatTheDesktopNeedsIsToldOnceInTheChosenLanguage)
             EXPECT_NE(said.find(named), std::string::npos) << said;
         }
     }
+    // A desktop out of reach is told rather than shown as an empty list.
+    desktop.pending = {};
+    desktop.sought = "no display: nothing set";
+    memory_settings store;
+    memory_toolkit window(main_window_layout(), main_handle);
+    Form_Tavrim started(window, desktop, store, about);
+    started.show();
+    ASSERT_EQ(window.told().size(), 1u);
+    EXPECT_NE(window.told()[0].find("(no display: nothing set), so the list stays empty"), std::string::npos);
 }
 
 TEST_F(WindowLogic, FastButtonAppliesOnALeftReleaseOrAPickOnly)
