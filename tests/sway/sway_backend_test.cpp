@@ -1,6 +1,7 @@
 // The i3 IPC backend inside a headless sway (run by run_under_sway.sh):
-// native Wayland and XWayland windows listed and placed, read back from
-// sway's own tree (swaymsg) and from the clients themselves; a full-screen
+// native Wayland and XWayland windows listed (one with a Latin-1 title)
+// and placed, read back from sway's own tree (swaymsg) and from the
+// clients themselves; a full-screen
 // window restored first; and the program's own window floating on every
 // workspace.
 #include "browser_list.h"
@@ -79,7 +80,9 @@ std::optional<sway_window> find_in(const json& node, const std::string& title, b
 
 std::optional<sway_window> sway_says(const std::string& title)
 {
-    const auto run = run_capturing({"swaymsg", "-r", "-t", "get_tree"});
+    // Titles sway passes on as they are may be no UTF-8: such bytes are
+    // dropped before the tree is read (an empty tree where swaymsg fails).
+    const auto run = run_capturing({"sh", "-c", "swaymsg -r -t get_tree | iconv -c -f UTF-8 -t UTF-8 || true"});
     if (run.status != 0) return std::nullopt;
     return find_in(json::parse(run.out, nullptr, false), title, false);
 }
@@ -145,8 +148,10 @@ TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRest
     const auto full_screen = wayland_window("Full screen - Google Chrome", "full", "--fullscreen");
     const auto other = wayland_window("Not a browser", "other");
     const child_process chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
+    // An X11 title in Latin-1, which sway passes on as it is: not UTF-8.
+    const child_process latin1({"xmessage", "-title", "Caf\xE9 - Chromium", "a browser"}, {{"LC_ALL", "C"}});
     const std::vector<std::string> browsers{"Example Domain \u2014 Mozilla Firefox", "Full screen - Google Chrome",
-                                            "Example Domain - Chromium"};
+                                            "Example Domain - Chromium", "Caf\u00e9 - Chromium"};
     std::vector<std::string> titles;
     ASSERT_TRUE(eventually([&] {
         titles = browser_titles(*backend);
