@@ -575,8 +575,18 @@ void win32_window::paint()
 
 void win32_window::on_command(int id, int code)
 {
-    // Enter and Esc arrive as IDOK and IDCANCEL from the dialog keys.
+    // Enter and Esc arrive as IDOK and IDCANCEL from the dialog keys. A
+    // window with no default button gets IDOK for Enter on any control:
+    // on a focused push button, Enter presses it, as in a dialog.
     if (id == IDOK || id == IDCANCEL) {
+        const HWND focus = GetFocus();
+        for (const control_layout& entry : layout_.controls) {
+            if (id == IDOK && entry.kind == control_kind::command_button && !entry.default_and_cancel &&
+                focus != nullptr && child(entry.id) == focus) {
+                report_click(entry.id);
+                return;
+            }
+        }
         for (const control_layout& entry : layout_.controls) {
             if (entry.default_and_cancel) report_click(entry.id);
         }

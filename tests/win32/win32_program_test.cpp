@@ -360,6 +360,29 @@ TEST(Program, TheKeyboardFocusIsOnAnInputControlFromStartAndAfterReactivation)
         << "focus on " << focused_control(program.window()) << ", window " << program.window();
     DestroyWindow(other);
 
+    // Enter on a focused push button presses it, as in a dialog: Tab to
+    // Update List, Enter, and the list shows the browser. Windows' dialog
+    // manager turns Enter in a window with no default button into IDOK;
+    // Wine's makes the focused button the default first. Posted as Windows
+    // sends it, so the test speaks for Windows.
+    const HWND browser = open_browser(L"Keyboard page - Chromium", SW_SHOWNOACTIVATE);
+    const HWND update = program.control(L"Update List");
+    for (int tabs = 0; tabs < 12 && focused_control(program.window()) != update; ++tabs) {
+        const HWND was = focused_control(program.window());
+        press_key(was, VK_TAB);
+        eventually([&] { return focused_control(program.window()) != was; });
+    }
+    ASSERT_EQ(focused_control(program.window()), update);
+    PostMessageW(program.window(), WM_COMMAND, IDOK, 0);
+    HWND list = nullptr;
+    for (HWND child = GetWindow(program.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (std::wstring(name) == L"ListBox") list = child;
+    }
+    EXPECT_TRUE(eventually([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) > 0; })) << "Enter did not update the list";
+    DestroyWindow(browser);
+
     // In the About box, OK is the one control that takes input: Tab stays
     // on it, so Space after two Tabs presses it.
     RECT client{};
