@@ -90,19 +90,28 @@ int unusable(const window_system& windows, std::string& err)
 }
 
 // A title as one line of --list: control characters (a newline would
-// split it, an escape sequence would reach the terminal) as \xHH.
+// split it, an escape sequence would reach the terminal), the C1 ones
+// (U+0080 to U+009F) too, as \xHH a byte.
 std::string printable_title(std::string_view title)
 {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string line;
-    for (const char c : title) {
-        const auto byte = static_cast<unsigned char>(c);
+    const auto escape = [&](unsigned char byte) {
+        line += "\\x";
+        line += hex[byte >> 4];
+        line += hex[byte & 0xF];
+    };
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(title[i]);
+        const auto next = i + 1 < title.size() ? static_cast<unsigned char>(title[i + 1]) : 0;
         if (byte < 0x20 || byte == 0x7F) {
-            line += "\\x";
-            line += hex[byte >> 4];
-            line += hex[byte & 0xF];
+            escape(byte);
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            escape(byte);
+            escape(next);
+            ++i;
         } else {
-            line += c;
+            line += title[i];
         }
     }
     return line;
@@ -200,10 +209,10 @@ int run_command_line(const std::vector<std::string>& arguments,
                '\n';
         return command_no_window;
     }
+    const std::string found = read_window_title(*windows, window);
     const placement_result placed = resize_window(*windows, window, {*width, *height});
     if (placed.what != placement_result::outcome::placed) {
-        err += "quenlow: '" + printable_title(read_window_title(*windows, window)) + "' was found but not placed: " +
-               not_placed(placed) + '\n';
+        err += "quenlow: '" + printable_title(found) + "' was found but not placed: " + not_placed(placed) + '\n';
         return command_not_placed;
     }
     return command_done;

@@ -68,11 +68,11 @@ TEST(CommandLineStatus, TitlesPrintOneALineAndDashDashEndsTheOptions)
 {
     const auto odd = [](fake_window_system& desktop) {
         desktop.open_window("-v - Chromium");
-        desktop.open_window("Two\nlines\x1b[31m - Chromium");
+        desktop.open_window("Two\nlines\x1b[31m\xC2\x9B" "2J - Chromium");
     };
     const auto listed = run({"--list"}, odd);
     EXPECT_EQ(listed.status, command_done);
-    EXPECT_EQ(listed.out, "Two\\x0Alines\\x1B[31m - Chromium\n-v - Chromium\n");
+    EXPECT_EQ(listed.out, "Two\\x0Alines\\x1B[31m\\xC2\\x9B2J - Chromium\n-v - Chromium\n");
     EXPECT_EQ(run({"--size", "800x600", "--", "-v - Chromium"}, odd).status, command_done);
     EXPECT_EQ(run({"--size", "--", "800x600", "-v - Chromium"}, odd).status, command_done);
     EXPECT_EQ(run({"--size", "800x600", "--", "-v - Chromium", "more"}, odd).status, command_usage_error);
