@@ -10,12 +10,14 @@
 #include "resize_command.h"
 #include "scratch_folder.h"
 #include "window_system_for_platform.h"
+#include "x_test_client.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -148,10 +150,8 @@ TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRest
     const auto full_screen = wayland_window("Full screen - Google Chrome", "full", "--fullscreen");
     const auto other = wayland_window("Not a browser", "other");
     const child_process chromium({"xmessage", "-title", "Example Domain - Chromium", "a browser"});
-    // An X11 title in Latin-1, which sway passes on as it is: not UTF-8.
-    const child_process latin1({"xmessage", "-title", "Caf\xE9 - Chromium", "a browser"}, {{"LC_ALL", "C"}});
     const std::vector<std::string> browsers{"Example Domain \u2014 Mozilla Firefox", "Full screen - Google Chrome",
-                                            "Example Domain - Chromium", "Caf\u00e9 - Chromium"};
+                                            "Example Domain - Chromium"};
     std::vector<std::string> titles;
     ASSERT_TRUE(eventually([&] {
         titles = browser_titles(*backend);
@@ -175,6 +175,23 @@ TEST_F(Sway, NativeAndXWaylandBrowsersAreListedAndPlacedExactlyFullScreenOneRest
         const auto size = x11_client_size(browsers[2]);
         return size ? std::to_string(size->first) + "x" + std::to_string(size->second) : std::string();
     }));
+
+    // An X11 title in Latin-1 (WM_NAME of type STRING), which sway passes
+    // on as it is, not UTF-8: the others are still listed, and it too.
+    // (The XWayland window is retitled: a second xmessage was now and then
+    // left out of sway 1.10's tree altogether, 1 run in 16.)
+    const auto xid = run_capturing({"xwininfo", "-name", browsers[2]});
+    std::smatch id;
+    ASSERT_TRUE(std::regex_search(xid.out, id, std::regex("Window id: (0x[0-9a-f]+)"))) << xid.out;
+    testing::x_test_client x(std::getenv("DISPLAY"));
+    const std::string latin1 = "Caf\xE9 - Chromium";
+    xcb_change_property(x.connection(), XCB_PROP_MODE_REPLACE, std::stoul(id[1], nullptr, 16), XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, latin1.size(), latin1.data());
+    x.sync();
+    EXPECT_TRUE(eventually([&] {
+        titles = browser_titles(*backend);
+        return titles.size() == 3 && std::count(titles.begin(), titles.end(), "Caf\u00e9 - Chromium") == 1;
+    }, 5s)) << ::testing::PrintToString(titles);
 }
 
 TEST_F(Sway, TheProgramsOwnWindowFloatsOnEveryWorkspace)
