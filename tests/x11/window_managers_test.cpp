@@ -197,6 +197,14 @@ TEST_P(TilingManager, PlacesExactlyThroughTheIpcAndFloatsTheOwnWindow)
     EXPECT_TRUE(eventually([&] { return client.managed(own_window) && (seen = client.visible_rect(own_window)).width < 400; }))
         << to_string(seen);
     EXPECT_FALSE(client.has_state(own_window, "_NET_WM_STATE_ABOVE"));
+
+    // Restarted in place, i3 closes the connection the program kept: the
+    // first action after it still works, on a new one.
+    ASSERT_EQ(testing::run_to_end({"i3-msg", "restart"}, {{"DISPLAY", session.display()}}), 0);
+    ASSERT_TRUE(eventually([&] {
+        return testing::run_to_end({"i3-msg", "-t", "get_version"}, {{"DISPLAY", session.display()}}) == 0;
+    }));
+    EXPECT_NE(resize_window_titled(*ipc, "Tiled - Netscape", {800, 600}), no_window);
 }
 
 INSTANTIATE_TEST_SUITE_P(X11, TilingManager, ::testing::Values(manager::i3), [](const auto&) { return "i3"; });
