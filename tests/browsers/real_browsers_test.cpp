@@ -99,7 +99,8 @@ TEST_F(RealBrowsers, FirefoxAndChromiumAreListedByTheirOwnTitlesAndSizedExactly)
     for (const char* title : {firefox_title, chromium_title}) {
         const xcb_window_t window = client.find_managed(title);
         ASSERT_NE(window, XCB_NONE) << title;
-        EXPECT_NE(resize_window_titled(*backend, title, {800, 600}), no_window) << title;
+        const placement_result placed = resize_window(*backend, window, {800, 600});
+        EXPECT_EQ(placed.what, placement_result::outcome::placed) << title << ": " << placed.width << "x" << placed.height;
         EXPECT_TRUE(testing::lands_at(client, window, {0, 0, 800, 600})) << title;
     }
 }

@@ -134,7 +134,8 @@ TEST_P(StackingManager, ShadowThatComesBackAfterRestoringIsLeftOut)
     const shadow_client shadows(session.display(), window);
     client.maximise(window);
     ASSERT_TRUE(eventually([&] { return client.cardinals(window, "_GTK_FRAME_EXTENTS")[0] == 0; }));
-    resize_window_titled(*backend, "Decorated - Netscape", {1024, 768});
+    // A shadow left out of the visible size, the placement says it took.
+    EXPECT_EQ(resize_window(*backend, window, {1024, 768}).what, placement_result::outcome::placed);
     EXPECT_FALSE(client.has_state(window, "_NET_WM_STATE_MAXIMIZED_VERT"));
     EXPECT_EQ(client.cardinals(window, "_GTK_FRAME_EXTENTS")[0], 20u);
     EXPECT_TRUE(lands_at(window, {0, 0, 1024, 768}));
@@ -147,7 +148,8 @@ TEST_P(FloatingManager, PresetsLandExactlyAlsoFromIconifiedAndAlwaysOnTopSwitche
 {
     const xcb_window_t window = client.create_titled("Page - Netscape", {300, 200, 500, 400});
     for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1280, 1024}}) {
-        resize_window_titled(*backend, "Page - Netscape", {width, height});
+        const placement_result placed = resize_window(*backend, window, {width, height});
+        EXPECT_EQ(placed.what, placement_result::outcome::placed) << placed.width << "x" << placed.height;
         EXPECT_TRUE(lands_at(window, {0, 0, width, height}));
     }
     client.iconify(window);

@@ -356,7 +356,9 @@ TEST_F(X11NoWindowManager, EveryPresetLandsExactlyAtTheOrigin)
     xcb_configure_window(client.connection(), window, XCB_CONFIG_WINDOW_BORDER_WIDTH, &border);
     client.sync();
     for (const size_preset& preset : size_presets) {
-        resize_window_titled(*backend, "Bare - Netscape", {preset.width, preset.height});
+        // Read back with its own border, it says so.
+        const placement_result placed = resize_window(*backend, window, {preset.width, preset.height});
+        EXPECT_EQ(placed.what, placement_result::outcome::placed) << placed.width << "x" << placed.height;
         EXPECT_TRUE(lands_at(window, {0, 0, preset.width, preset.height})) << preset.caption;
     }
 }

@@ -282,10 +282,12 @@ placement_result x11_window_system::place_window(window_handle handle, int width
     x.discard_events();
     if (end == wait_end::gone) return {outcome::gone};
     // What the window has now, read back from the server: its visible outer
-    // size is the client's with the manager's frame, less the shadow.
+    // size is the client's with the manager's frame (or its own border),
+    // less the shadow.
     const auto [client_width, client_height] = x.client_size(window);
     if (client_width == 0) return {outcome::gone};
-    const auto [frame, shadow] = x.margins(window);
+    auto [frame, shadow] = x.margins(window);
+    if (!managed) frame = sent->frame;  // no manager's frame: the window's own X border
     const int visible_width = client_width + frame.left + frame.right - shadow.left - shadow.right;
     const int visible_height = client_height + frame.top + frame.bottom - shadow.top - shadow.bottom;
     if (visible_width == width && visible_height == height) return {outcome::placed};
