@@ -2,7 +2,6 @@
 // and an exit status that means one thing each.
 #include "command_line.h"
 #include "fake_window_system.h"
-#include "null_window_system.h"
 
 #include <gtest/gtest.h>
 
@@ -55,13 +54,6 @@ TEST(CommandLineStatus, EachOutcomeHasAStatusOfItsOwnAndSaysWhy)
     EXPECT_EQ(setup.out, "");
     EXPECT_NE(setup.err.find("All GNOME Shell extensions are switched off"), std::string::npos) << setup.err;
 
-    // No desktop at all: what was looked for is named.
-    std::string out, err;
-    const int status = run_command_line(
-        {"--size", "800x600"}, [] { return std::make_unique<null_window_system>("no display: nothing is set"); }, out,
-        err);
-    EXPECT_EQ(status, command_no_desktop);
-    EXPECT_EQ(err, "quenlow: no desktop this program can reach: no display: nothing is set\n");
 }
 
 TEST(CommandLineStatus, TitlesPrintOneALineAndDashDashEndsTheOptions)
