@@ -43,10 +43,11 @@ std::string sought_in(std::string_view platform_name, const std::string& x11_dis
     if (platform_name.empty()) return "no display: neither WAYLAND_DISPLAY nor DISPLAY is set";
     if (platform_name == "xcb") {
         const std::string display = x11_display.empty() ? environment("DISPLAY") : x11_display;
+        if (display.empty()) return "X11 asked for, but DISPLAY is not set";
         return "the X display '" + display + "' does not answer";
     }
     if (platform_name == "wayland") {
-        return "a Wayland session, but no sway ($SWAYSOCK), and no KWin and no GNOME Shell on the session bus";
+        return "Wayland, but neither sway ($SWAYSOCK) nor KWin nor GNOME Shell (on the session bus) answers";
     }
     return "the platform '" + std::string(platform_name) + "' shows no desktop's windows";
 }
@@ -118,12 +119,14 @@ std::string platform_of_session()
     // Qt takes the first of the platforms named that starts: one whose
     // display is there ("wayland;xcb" in an X11 session is xcb).
     if (const std::string chosen = environment("QT_QPA_PLATFORM"); !chosen.empty()) {
+        std::string first;  // where none is there, Qt fails on the first: so does the command
         std::size_t at = 0;
         while (at <= chosen.size()) {
             const std::size_t end = std::min(chosen.find(';', at), chosen.size());
             std::string name = chosen.substr(at, end - at);
             name = name.substr(0, name.find(':'));  // options follow a colon
             at = end + 1;
+            if (first.empty()) first = name.starts_with("wayland") ? "wayland" : name;
             if (name.starts_with("wayland")) {  // wayland-egl and the like
                 if (wayland_display_there()) return "wayland";
             } else if (name == "xcb") {
@@ -132,7 +135,7 @@ std::string platform_of_session()
                 return name;
             }
         }
-        return {};
+        return first;
     }
     if (!environment("WAYLAND_DISPLAY").empty() || environment("XDG_SESSION_TYPE") == "wayland") return "wayland";
     if (!environment("DISPLAY").empty()) return "xcb";

@@ -31,7 +31,8 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
 // The platform a toolkit would start on in this session, read from the
 // environment as Qt reads it, for a run that starts no toolkit: "windows"
 // on Windows; else the first name in QT_QPA_PLATFORM whose display is there
-// (a "wayland" one's socket, xcb's DISPLAY; "wayland-egl" is "wayland");
+// (a "wayland" one's socket, xcb's DISPLAY; "wayland-egl" is "wayland"),
+// or the first name when none is;
 // else "wayland" in a Wayland session (WAYLAND_DISPLAY or
 // XDG_SESSION_TYPE), "xcb" with a DISPLAY; "" with neither.
 std::string platform_of_session();
