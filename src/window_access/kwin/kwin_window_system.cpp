@@ -84,19 +84,22 @@ placement_result kwin_window_system::place_window(window_handle window, int widt
     using outcome = placement_result::outcome;
     // A window just brought back from minimised (or one never shown yet)
     // is placed by KWin again as it appears, which a busy client can delay:
-    // hold the place for a moment, then once more, so a placement KWin makes
-    // in between is undone.
+    // hold the place for a moment, three times, so a placement KWin makes
+    // in between is undone. A window found elsewhere after a pass gets
+    // another, up to four in all.
     constexpr int settle_ms = 150;
+    constexpr int most_passes = 4;
     const bool restored = std::exchange(restored_, no_window) == window;
     const kwin_window* w = window_of(window);
     if (!w) return {outcome::gone};
     placement_result result{outcome::no_answer};
-    for (int pass = 0; pass < (restored ? 2 : 1); ++pass) {
+    for (int pass = 0; pass < most_passes; ++pass) {
         const auto report = runner_->run([&](const kwin_report_address& to) {
             return kwin_place_script(to, w->id, width, height, restored ? settle_ms : 0);
         });
         if (!report) break;
         result = placement_from_report(*report);
+        if (result.what != outcome::other_size && !(restored && pass < 2)) break;
     }
     return result;
 }
