@@ -2,6 +2,7 @@
 
 #include "app_version.h"
 #include "browser_list.h"
+#include "page_sizing.h"
 #include "resize_command.h"
 #include "setup_advice.h"
 
@@ -19,20 +20,27 @@ constexpr int largest_side = 8192;
 
 // Kept in step with the manual page, quenlow.1.
 constexpr char usage[] =
-    "Usage: quenlow [--list | --size WIDTHxHEIGHT [--] [TITLE] | --help | --version]\n"
+    "Usage: quenlow [--list | --size WIDTHxHEIGHT [--page] [--] [TITLE] | --help | --version]\n"
     "\n"
     "With no option, opens the program's window.\n"
     "\n"
     "  --list       print the titles of the browser windows, one a line, top\n"
     "               window first, as Update List shows them (control\n"
     "               characters in a title shown as \\xHH)\n"
-    "  --size WIDTHxHEIGHT [--] [TITLE]\n"
+    "  --size WIDTHxHEIGHT [--page] [--] [TITLE]\n"
     "               restore one window and place it at the screen's top-left\n"
     "               corner with that visible outer size (each side 100 to 8192,\n"
     "               in pixels of a 96-dpi screen): the window titled exactly\n"
     "               TITLE; without TITLE, the active window when it is a\n"
     "               browser window, else the first browser window listed;\n"
     "               -- before a TITLE that begins with -\n"
+    "  --page       with --size: make the page area (what the page sees as\n"
+    "               innerWidth x innerHeight, what CSS breakpoints test) that\n"
+    "               size instead of the whole window, learnt from the browser\n"
+    "               through accessibility; where the desktop's accessibility is\n"
+    "               off, it is switched on while the command runs, and back off.\n"
+    "               Chrome, Chromium, Edge and the like must be started with\n"
+    "               --force-renderer-accessibility for it\n"
     "  --help, -h   print this help\n"
     "  --version    print the program's version\n"
     "\n"
@@ -43,8 +51,9 @@ constexpr char usage[] =
     "  3  the desktop needs a step of yours first (GNOME: the program's Shell\n"
     "     extension is not installed, needs a new log-in, is switched off or\n"
     "     does not fit this GNOME Shell; the message says which and what to do)\n"
-    "  4  the window was found but not placed (refused, no answer in time, or\n"
-    "     it kept another size; the message says which)\n"
+    "  4  the window was found but not placed (refused, no answer in time, it\n"
+    "     kept another size, or its page area could not be learnt; the message\n"
+    "     says which and what to do)\n"
     "  5  no desktop this program can reach (no display, or a Wayland session\n"
     "     without sway, KWin or GNOME Shell; the message says what was sought)\n"
     "  6  the output could not be written\n";
@@ -159,7 +168,7 @@ bool wants_command_line(const std::vector<std::string>& arguments, const std::ve
 
 int run_command_line(const std::vector<std::string>& arguments,
                      const std::function<std::unique_ptr<window_system>()>& connect, std::string& out,
-                     std::string& err)
+                     std::string& err, const std::function<std::unique_ptr<page_area_reader>()>& connect_pages)
 {
     const std::string command = arguments.empty() ? std::string() : arguments.front();
     const std::size_t operands = arguments.empty() ? 0 : arguments.size() - 1;
@@ -183,7 +192,12 @@ int run_command_line(const std::vector<std::string>& arguments,
 
     // "--" ends the options: what follows it is the title, whatever it is.
     std::vector<std::string> given(arguments.begin() + 1, arguments.end());
-    if (const auto end = std::find(given.begin(), given.end(), "--"); end != given.end()) given.erase(end);
+    // "--page" may stand anywhere before it.
+    const auto options_end = std::find(given.begin(), given.end(), "--");
+    const auto page_options = std::count(given.begin(), options_end, "--page");
+    if (page_options > 1) return usage_error(err, "'--page' is given twice");
+    const bool page = page_options == 1;
+    given.erase(std::remove(given.begin(), options_end, "--page"), options_end + (options_end != given.end()));
     if (given.empty()) return usage_error(err, "'--size' needs a size, such as 1024x768");
     if (given.size() > 2) return usage_error(err, "too many arguments: '" + given[2] + "'");
     const std::string_view size_text = given[0];
@@ -210,6 +224,31 @@ int run_command_line(const std::vector<std::string>& arguments,
         return command_no_window;
     }
     const std::string found = read_window_title(*windows, window);
+    if (page) {
+        const auto pages = connect_pages ? connect_pages() : nullptr;
+        if (!pages) {
+            err += "quenlow: '" + printable_title(found) + "' was left as it was: the page area cannot be learnt on " +
+                   "this desktop\n";
+            return command_not_placed;
+        }
+        const page_sizing_result sized = size_page_area(*windows, *pages, window, {*width, *height});
+        if (!sized.why_not.empty()) {
+            err += "quenlow: '" + printable_title(found) + "' was left as it was: its page area cannot be learnt: " +
+                   sized.why_not + '\n';
+            return command_not_placed;
+        }
+        if (sized.placement.what == placement_result::outcome::other_size) {
+            err += "quenlow: '" + printable_title(found) + "' was placed, but its page area stayed " +
+                   std::to_string(sized.placement.width) + "x" + std::to_string(sized.placement.height) + '\n';
+            return command_not_placed;
+        }
+        if (sized.placement.what != placement_result::outcome::placed) {
+            err += "quenlow: '" + printable_title(found) + "' was found but not placed: " + not_placed(sized.placement) +
+                   '\n';
+            return command_not_placed;
+        }
+        return command_done;
+    }
     const placement_result placed = resize_window(*windows, window, {*width, *height});
     if (placed.what != placement_result::outcome::placed) {
         err += "quenlow: '" + printable_title(found) + "' was found but not placed: " + not_placed(placed) + '\n';

@@ -1,11 +1,13 @@
 #pragma once
 // The program's command line, for scripts and shortcut keys:
 //   quenlow --list                       the browser list, one title a line
-//   quenlow --size WIDTHxHEIGHT [--] [TITLE]  places one browser window
+//   quenlow --size WIDTHxHEIGHT [--page] [--] [TITLE]  places one browser
+//                                        window (--page: sizes its page area)
 //   quenlow --help | --version
 // It lists and places exactly as Update List and Change Size do, through the
 // same window_system, with no toolkit, no window and no stored setting.
 
+#include "page_area.h"
 #include "window_system.h"
 
 #include <functional>
@@ -43,8 +45,11 @@ bool wants_command_line(const std::vector<std::string>& arguments,
 // point to write where its platform wants them. (Plain strings: iostreams
 // would double the size of the Windows program.) `connect` is called only
 // when a command needs the desktop; it never returns nullptr.
+// `connect_pages` gives what reads page areas (--page), once the window is
+// found; where it is empty or gives nullptr, --page places nothing and says
+// so.
 int run_command_line(const std::vector<std::string>& arguments,
                      const std::function<std::unique_ptr<window_system>()>& connect, std::string& out,
-                     std::string& err);
+                     std::string& err, const std::function<std::unique_ptr<page_area_reader>()>& connect_pages = {});
 
 }  // namespace quenlow

@@ -65,7 +65,9 @@ int main(int argc, char* argv[])
             return quenlow::window_system_for_platform(quenlow::platform_of_session(), {},
                                                        quenlow::desktop_settings::left_alone);
         };
-        int status = quenlow::run_command_line(arguments, connect, out, err);
+        int status = quenlow::run_command_line(arguments, connect, out, err, [] {
+            return quenlow::page_area_reader_for_platform(quenlow::platform_of_session());
+        });
         std::fwrite(out.data(), 1, out.size(), stdout);
         // A list that did not reach its reader (a full disk, a closed pipe)
         // is no success.

@@ -40,7 +40,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (const auto arguments = command_line_arguments(); quenlow::wants_command_line(arguments)) {
         std::string out, err;
         int status = quenlow::run_command_line(
-            arguments, [] { return quenlow::window_system_for_platform("windows"); }, out, err);
+            arguments, [] { return quenlow::window_system_for_platform("windows"); }, out, err,
+            [] { return quenlow::page_area_reader_for_platform("windows"); });
         if (!quenlow::write_standard_output(STD_OUTPUT_HANDLE, out)) {
             err += "quenlow: cannot write the output\n";
             status = quenlow::command_output_failed;

@@ -21,6 +21,8 @@ std::string_view trimmed(std::string_view text)
 
 }  // namespace
 
+double scale_of_dpi(double dpi) { return plausible(dpi) ? dpi / reference_dpi : 1.0; }
+
 int device_pixels(int pixels, double dpi)
 {
     if (!plausible(dpi)) dpi = reference_dpi;

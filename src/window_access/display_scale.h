@@ -15,6 +15,10 @@ inline constexpr double reference_dpi = 96.0;
 // the nearest). A dpi that is not a plausible screen's counts as 96.
 int device_pixels(int pixels, double dpi);
 
+// Device pixels per pixel of a 96-dpi screen at `dpi` (1 for a dpi that is
+// not a plausible screen's).
+double scale_of_dpi(double dpi);
+
 // The value of Xft.dpi in an X resource database as xrdb stores it on the
 // root window (RESOURCE_MANAGER: "name:\tvalue" lines; the last entry
 // wins), or 96 when it is absent, unreadable or not a plausible screen's.

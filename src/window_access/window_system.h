@@ -120,6 +120,17 @@ public:
     // Returns what happened, read back where the backend can.
     virtual placement_result place_window(window_handle window, int width, int height) = 0;
 
+    // The process that owns the window (_NET_WM_PID on X11, the client's
+    // process on Wayland), so its page area can be asked of that process;
+    // 0 when the window system does not say or the window vanished.
+    virtual std::uint32_t process_id(window_handle /*window*/) { return 0; }
+
+    // How many of the display's own pixels one of place_window's pixels
+    // takes where the window is: what place_window multiplies sizes by
+    // (Xft.dpi / 96 on X11, the monitor's scale on Windows); 1 where it
+    // scales nothing.
+    virtual double display_scale(window_handle /*window*/) { return 1.0; }
+
     // Turns the window's always-on-top state on or off; its position, size
     // and visibility stay as they are. Works before the window is first
     // shown as well as after.

@@ -24,7 +24,11 @@
 #include "gnome_window_system.h"
 #endif
 #ifdef _WIN32
+#include "win32_page_area.h"
 #include "win32_window_system.h"
+#endif
+#ifdef QUENLOW_HAVE_ATSPI
+#include "atspi_page_area.h"
 #endif
 
 namespace quenlow {
@@ -141,6 +145,18 @@ std::string platform_of_session()
     if (!environment("DISPLAY").empty()) return "xcb";
     return {};
 #endif
+}
+
+std::unique_ptr<page_area_reader> page_area_reader_for_platform(std::string_view platform_name)
+{
+#ifdef _WIN32
+    if (platform_name == "windows") return std::make_unique<win32_page_area>();
+#endif
+#ifdef QUENLOW_HAVE_ATSPI
+    if (platform_name == "xcb" || platform_name.starts_with("wayland")) return std::make_unique<atspi_page_area>();
+#endif
+    (void)platform_name;
+    return nullptr;
 }
 
 }  // namespace quenlow

@@ -11,6 +11,7 @@
 // the X11 backend must speak to the same server, so that the always-on-top
 // switch reaches the program's own window and no other server's.
 
+#include "page_area.h"
 #include "window_system.h"
 
 #include <memory>
@@ -27,6 +28,11 @@ enum class desktop_settings { may_change, left_alone };
 std::unique_ptr<window_system> window_system_for_platform(std::string_view platform_name,
                                                           const std::string& x11_display = {},
                                                           desktop_settings settings = desktop_settings::may_change);
+
+// What reads a browser window's page area on that platform: AT-SPI on X11
+// and Wayland, the page's own window or UI Automation on Windows; nullptr
+// elsewhere.
+std::unique_ptr<page_area_reader> page_area_reader_for_platform(std::string_view platform_name);
 
 // The platform a toolkit would start on in this session, read from the
 // environment as Qt reads it, for a run that starts no toolkit: "windows"

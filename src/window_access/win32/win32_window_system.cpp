@@ -174,6 +174,17 @@ placement_result win32_window_system::place_window(window_handle window, int wid
     return {outcome::other_size, static_cast<int>(seen.right - seen.left), static_cast<int>(seen.bottom - seen.top)};
 }
 
+std::uint32_t win32_window_system::process_id(window_handle window)
+{
+    DWORD process = 0;
+    return GetWindowThreadProcessId(to_hwnd(window), &process) ? process : 0;
+}
+
+double win32_window_system::display_scale(window_handle)
+{
+    return scale_of_dpi(monitor_dpi(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)));
+}
+
 void win32_window_system::set_topmost(window_handle window, bool topmost)
 {
     SetWindowPos(to_hwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);

@@ -24,6 +24,9 @@ public:
     window_handle active_window() override;
     void restore_window(window_handle window) override;
     placement_result place_window(window_handle window, int width, int height) override;
+    std::uint32_t process_id(window_handle window) override;
+    // The scale of the monitor at the corner, where place_window puts it.
+    double display_scale(window_handle window) override;
     void set_topmost(window_handle window, bool topmost) override;
     // A tool window (the toolkit's style for the About box) has no taskbar
     // button on Windows already.

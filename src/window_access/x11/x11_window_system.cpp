@@ -295,6 +295,20 @@ placement_result x11_window_system::place_window(window_handle handle, int width
     return {outcome::other_size, visible_width, visible_height};
 }
 
+std::uint32_t x11_window_system::process_id(window_handle handle)
+{
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return 0;
+    connection& x = *x_;
+    const auto reply = x.property_reply(x.ask_property(static_cast<xcb_window_t>(handle), x.ewmh._NET_WM_PID, 1));
+    const std::vector<std::uint32_t> pid = connection::cardinals(reply.get(), XCB_ATOM_CARDINAL);
+    return pid.empty() ? 0 : pid.front();
+}
+
+double x11_window_system::display_scale(window_handle)
+{
+    return x_->broken() ? 1.0 : scale_of_dpi(x_->desktop_dpi());
+}
+
 void x11_window_system::set_topmost(window_handle handle, bool topmost)
 {
     if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return;
