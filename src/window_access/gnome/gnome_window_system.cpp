@@ -87,6 +87,12 @@ void gnome_window_system::enum_windows(const window_visitor& visit)
     }
 }
 
+std::uint32_t gnome_window_system::process_id(window_handle window)
+{
+    const gnome_window* w = seen(window);
+    return w && w->pid > 0 && w->pid <= 0xFFFFFFFF ? static_cast<std::uint32_t>(w->pid) : 0;
+}
+
 std::size_t gnome_window_system::window_text_length(window_handle window)
 {
     const gnome_window* w = seen(window);

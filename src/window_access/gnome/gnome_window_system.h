@@ -42,6 +42,7 @@ public:
     window_handle find_window(std::string_view title) override;
     void restore_window(window_handle window) override;
     placement_result place_window(window_handle window, int width, int height) override;
+    std::uint32_t process_id(window_handle window) override;
     void set_topmost(window_handle window, bool topmost) override;
     // GNOME has no taskbar; its dash shows applications, not windows.
     void hide_from_taskbar(window_handle) override {}

@@ -95,6 +95,15 @@ std::optional<i3_view> i3_window_system::view_of(window_handle window)
     return in(windows(*ipc_));
 }
 
+std::uint32_t i3_window_system::process_id(window_handle window)
+{
+    time_.bound_calls();
+    const auto view = view_of(window);
+    return view && view->pid > 0 && view->pid <= 0xFFFFFFFF ? static_cast<std::uint32_t>(view->pid) : 0;
+}
+
+double i3_window_system::display_scale(window_handle) { return dpi_ ? scale_of_dpi(dpi_()) : 1.0; }
+
 std::size_t i3_window_system::window_text_length(window_handle window)
 {
     time_.bound_calls();

@@ -45,6 +45,9 @@ public:
     window_handle find_window(std::string_view title) override;
     void restore_window(window_handle window) override;
     placement_result place_window(window_handle window, int width, int height) override;
+    // sway's; i3 does not say.
+    std::uint32_t process_id(window_handle window) override;
+    double display_scale(window_handle window) override;
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle) override {}  // neither has a taskbar of its own
     void begin_action() override;

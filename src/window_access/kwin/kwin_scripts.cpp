@@ -72,7 +72,7 @@ std::string kwin_list_script(const kwin_report_address& to)
                    "    var w = order[i];\n"
                    "    if (!w || !w.normalWindow) continue;\n"
                    "    var caption = String(w.caption).replace(/ <\\d+>\\u200e$/, \"\");\n"
-                   "    result.push({id: String(w.internalId), caption: wellFormed(caption)});\n"
+                   "    result.push({id: String(w.internalId), caption: wellFormed(caption), pid: Number(w.pid) || 0});\n"
                    "  }\n"
                    "  report(JSON.stringify(result));\n");
 }
@@ -192,7 +192,7 @@ std::vector<kwin_window> parse_kwin_window_list(std::string_view report)
         std::string id = json_string(entry, "id");
         const auto caption = entry.is_object() ? entry.find("caption") : entry.end();
         if (id.empty() || caption == entry.end() || !caption->is_string()) continue;
-        windows.push_back({std::move(id), caption->get<std::string>()});
+        windows.push_back({std::move(id), caption->get<std::string>(), json_integer(entry, "pid")});
     }
     return windows;
 }

@@ -56,6 +56,7 @@ std::string kwin_keep_above_script(const kwin_report_address& to, std::string_vi
 struct kwin_window {
     std::string id;
     std::string caption;
+    std::int64_t pid = 0;  // the client's process; 0 when KWin does not say
     friend bool operator==(const kwin_window&, const kwin_window&) = default;
 };
 

@@ -40,6 +40,12 @@ void kwin_window_system::enum_windows(const window_visitor& visit)
     }
 }
 
+std::uint32_t kwin_window_system::process_id(window_handle window)
+{
+    const kwin_window* w = window_of(window);
+    return w && w->pid > 0 && w->pid <= 0xFFFFFFFF ? static_cast<std::uint32_t>(w->pid) : 0;
+}
+
 std::size_t kwin_window_system::window_text_length(window_handle window)
 {
     const kwin_window* w = window_of(window);

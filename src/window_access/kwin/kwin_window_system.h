@@ -45,6 +45,7 @@ public:
     placement_result place_window(window_handle window, int width, int height) override;
     void begin_action() override;
     void end_action() override;
+    std::uint32_t process_id(window_handle window) override;
     void set_topmost(window_handle window, bool topmost) override;
     // KWin scripts could, but Qt's tool windows already stay out of Plasma's
     // task manager.
