@@ -14,15 +14,17 @@ namespace {
 using clock = std::chrono::steady_clock;
 
 // The page area after a placement, once the browser has laid the page out
-// again: `expected` where it shows, else the reading that stayed the same
-// for policy.unchanged_for (with no change at all, the one before). A
-// reading that was not found ends the wait.
+// again: `expected` where it shows; else the reading that stayed the same
+// for policy.unchanged_for once it changed, or for policy.unchanged_at_first
+// where it never did (the browser may not have begun yet). A reading that
+// was not found ends the wait.
 page_reading settled_reading(page_area_reader& pages, const page_window& who, const page_reading& before,
                              const std::optional<page_reading>& expected, const page_sizing_policy& policy)
 {
     const auto start = clock::now();
     auto last_change = start;
     page_reading last = before;
+    bool changed = false;
     while (true) {
         std::this_thread::sleep_for(policy.interval);
         const page_reading now = pages.read(who);
@@ -31,9 +33,11 @@ page_reading settled_reading(page_area_reader& pages, const page_window& who, co
         if (now != last) {
             last = now;
             last_change = time;
+            changed = true;
         }
         if (expected && now == *expected) return now;
-        if (time - last_change >= policy.unchanged_for || time - start >= policy.settle_limit) return last;
+        const auto quiet = changed ? policy.unchanged_for : policy.unchanged_at_first;
+        if (time - last_change >= quiet || time - start >= policy.settle_limit) return last;
     }
 }
 
@@ -62,9 +66,18 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
                                                        : windows.place_window(window, outer.width, outer.height);
         if (placed.what != outcome::placed && placed.what != outcome::other_size) return {placed, {}};
         seen = settled_reading(pages, who, seen, expected, policy);
-        if (!seen.found) return {{outcome::refused}, seen.why_not};
         page = {page_pixels(seen.width, scale), page_pixels(seen.height, scale)};
-        if (page.width == wanted.width && page.height == wanted.height) return {{outcome::placed}, {}};
+        if (seen.found && page.width == wanted.width && page.height == wanted.height) {
+            // A reading the browser had not yet replaced may match by
+            // chance: the page must keep the size a while.
+            page_sizing_policy holding = policy;
+            holding.unchanged_at_first = policy.unchanged_for;
+            seen = settled_reading(pages, who, seen, std::nullopt, holding);
+            page = {page_pixels(seen.width, scale), page_pixels(seen.height, scale)};
+            if (seen.found && page.width == wanted.width && page.height == wanted.height) return {{outcome::placed}, {}};
+        }
+        // The browser stopped answering once the window was placed.
+        if (!seen.found) return {{outcome::no_answer}, {}};
         const window_size missing{wanted.width - page.width, wanted.height - page.height};
         outer = {std::max(1, outer.width + missing.width), std::max(1, outer.height + missing.height)};
         expected = seen;

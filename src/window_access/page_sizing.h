@@ -15,10 +15,12 @@
 namespace quenlow {
 
 struct page_sizing_result {
-    // placed: the page area is exactly the size asked. other_size: the
-    // window was placed, but the page area settled at width x height (page
-    // pixels). refused with `why_not`: the page area could not be learned,
-    // and the window was left as it was.
+    // placed: the page area is exactly the size asked, and stayed so a
+    // moment. other_size: the window was placed, but the page area settled
+    // at width x height (page pixels). refused with `why_not`: the page area
+    // could not be learnt, and the window was left as it was. no_answer:
+    // the browser stopped telling it once the window was placed. Otherwise
+    // what placing the window did.
     placement_result placement;
     std::string why_not;
 };
@@ -29,9 +31,11 @@ struct page_sizing_policy {
     // again, and for how long at most after each placement.
     std::chrono::milliseconds interval{20};
     std::chrono::milliseconds settle_limit{2000};
-    // A reading that stays the same this long, where no other was expected,
-    // is where the page settled.
-    std::chrono::milliseconds unchanged_for{250};
+    // A reading that stays the same this long after it changed, where no
+    // other was expected, is where the page settled; one that never changed,
+    // after unchanged_at_first (the browser may not have begun).
+    std::chrono::milliseconds unchanged_for{300};
+    std::chrono::milliseconds unchanged_at_first{800};
 };
 
 page_sizing_result size_page_area(window_system& windows, page_area_reader& pages, window_handle window,
