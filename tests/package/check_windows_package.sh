@@ -28,7 +28,7 @@ echo "quenlow.exe: $size bytes"
 check "quenlow.exe is at most 1 MiB" test "$size" -le 1048576
 check "quenlow.exe needs no DLL but Windows' own" bash -c "x86_64-w64-mingw32-objdump -p '$work/zip/quenlow.exe' \
   | sed -n 's/^\tDLL Name: //p' | tr 'a-z' 'A-Z' \
-  | grep -vxE 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|OLE32.DLL|ADVAPI32.DLL|MSVCRT.DLL|DWMAPI.DLL' \
+  | grep -vxE 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|OLE32.DLL|ADVAPI32.DLL|MSVCRT.DLL|DWMAPI.DLL|OLEACC.DLL|OLEAUT32.DLL' \
   | { ! grep .; }"
 
 profile=$QUENLOW_WINEPREFIX/drive_c/users/$(id -un)
