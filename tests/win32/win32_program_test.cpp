@@ -540,6 +540,53 @@ TEST(Program, CommandLineListsIntoARedirectedFileAndSizesByTitle)
     DestroyWindow(browser);
 }
 
+// A stand-in for Chrome: the page is drawn in a child window of class
+// Chrome_RenderWidgetHostHWND, inset from the frame by a tab strip and a
+// toolbar above it and a border to each side.
+constexpr int toolbar_height = 85, side_border = 3;
+
+LRESULT CALLBACK chrome_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_SIZE) {
+        const HWND page = FindWindowExW(hwnd, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr);
+        MoveWindow(page, side_border, toolbar_height, LOWORD(lparam) - 2 * side_border,
+                   HIWORD(lparam) - toolbar_height - side_border, FALSE);
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+TEST(Program, CommandLineSizesAChromiumPageExactly)
+{
+    WNDCLASSW frame{}, page{};
+    frame.lpfnWndProc = chrome_proc;
+    page.lpfnWndProc = DefWindowProcW;
+    frame.hInstance = page.hInstance = GetModuleHandleW(nullptr);
+    frame.lpszClassName = L"Chrome_WidgetWin_1";
+    page.lpszClassName = L"Chrome_RenderWidgetHostHWND";
+    RegisterClassW(&frame);
+    RegisterClassW(&page);
+    const HWND browser = CreateWindowExW(0, frame.lpszClassName, L"Page - Chromium", WS_OVERLAPPEDWINDOW, 300, 200,
+                                         500, 400, nullptr, nullptr, frame.hInstance, nullptr);
+    const HWND page_window = CreateWindowExW(0, page.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, browser,
+                                             nullptr, page.hInstance, nullptr);
+    SetWindowPos(browser, nullptr, 300, 200, 500, 401, SWP_NOZORDER);  // lays the page out
+    ShowWindow(browser, SW_SHOWNORMAL);
+    pump_messages();
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring output = std::wstring(folder) + L"quenlow-page.txt";
+    for (const auto& [width, height] : {std::pair{1024, 768}, std::pair{800, 600}}) {
+        const std::wstring size = std::to_wstring(width) + L"x" + std::to_wstring(height);
+        EXPECT_EQ(run_command(L"--size " + size + L" --page \"Page - Chromium\"", output), 0) << file_contents(output);
+        const RECT drawn = rect_of(page_window), outer = rect_of(browser);
+        EXPECT_EQ(std::pair(int(drawn.right - drawn.left), int(drawn.bottom - drawn.top)), std::pair(width, height))
+            << describe(drawn);
+        EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(0L, 0L)) << describe(outer);
+    }
+    DeleteFileW(output.c_str());
+    DestroyWindow(browser);
+}
+
 // Run by the package tier against the installed copy, not by the win32 tier.
 TEST(InstalledProgram, StartsAndEndsWithItsWindow)
 {
