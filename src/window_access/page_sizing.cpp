@@ -62,8 +62,13 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
     std::optional<page_reading> expected;
     window_size page{};
     for (int placement = 0; placement < policy.placements; ++placement) {
-        const placement_result placed = placement == 0 ? resize_window(windows, window, outer)
-                                                       : windows.place_window(window, outer.width, outer.height);
+        // Each placement is a user action of its own: the time spent asking
+        // the browser between them is not the desktop's to answer in.
+        const placement_result placed = [&] {
+            const user_action placing(windows);
+            return placement == 0 ? resize_window(windows, window, outer)
+                                  : windows.place_window(window, outer.width, outer.height);
+        }();
         if (placed.what != outcome::placed && placed.what != outcome::other_size) return {placed, {}};
         seen = settled_reading(pages, who, seen, expected, policy);
         page = {page_pixels(seen.width, scale), page_pixels(seen.height, scale)};

@@ -3,7 +3,8 @@
 // and placed, read back from sway's own tree (swaymsg) and from the
 // clients themselves; a full-screen
 // window restored first; and the program's own window floating on every
-// workspace.
+// workspace. SwayPage (run under dbus-run-session too): a real Firefox on
+// Wayland has its page sized by `quenlow --size WxH --page`.
 #include "browser_list.h"
 #include "child_process.h"
 #include "eventually.h"
@@ -203,6 +204,48 @@ TEST_F(Sway, TheProgramsOwnWindowFloatsOnEveryWorkspace)
         seen = sway_says("Mobrell Quenlow - Ver.: 1.1.2");
         return seen && seen->floating && seen->sticky;
     }, 20s)) << (seen ? "tiled or not sticky" : "no such window");
+}
+
+// Firefox on Wayland, started with accessibility on, showing a page that
+// puts its innerWidth x innerHeight in its title: --page gives the page
+// exactly that size (the title, read from sway's tree, says so) with the
+// window at the corner. (The page has a heading: Firefox 153 on sway left
+// a page with an empty body at its size when its window grew.)
+TEST(SwayPage, FirefoxOnWaylandHasItsPageSizedExactly)
+{
+    const testing::scratch_folder folder;
+    std::ofstream(folder.path() / "sized.html")
+        << "<!doctype html><title>Sized</title><script>"
+           "const tell = () => document.title = innerWidth + 'x' + innerHeight;"
+           "addEventListener('load', tell); addEventListener('resize', tell);</script><h1>Sized</h1>\n";
+    std::filesystem::create_directories(folder.path() / "profile");
+    std::filesystem::create_directories(folder.path() / "runtime");
+    std::filesystem::permissions(folder.path() / "runtime", std::filesystem::perms::owner_all);
+    // Its own runtime folder: Firefox will not run as root in the folder of
+    // the user sway runs as.
+    const child_process firefox(
+        {"firefox-esr", "--no-remote", "--new-instance", "--profile", (folder.path() / "profile").string(),
+         "file://" + (folder.path() / "sized.html").string()},
+        {{"MOZ_ENABLE_WAYLAND", "1"}, {"GNOME_ACCESSIBILITY", "1"}, {"MOZ_CRASHREPORTER_DISABLE", "1"},
+         {"HOME", folder.path().string()}, {"XDG_RUNTIME_DIR", (folder.path() / "runtime").string()}},
+        child_process::group::own);
+    const std::regex sized_title("\\d+x\\d+ \u2014 Mozilla Firefox");
+    std::string title;
+    ASSERT_TRUE(eventually([&] {
+        const auto listed = run_capturing({QUENLOW_PROGRAM, "--list"});
+        std::smatch found;
+        if (!std::regex_search(listed.out, found, sized_title)) return false;
+        title = found[0];
+        return true;
+    }, 60s)) << "Firefox showed no sized page";
+    for (const std::string size : {"1024x768", "800x600"}) {
+        const auto run = run_capturing({QUENLOW_PROGRAM, "--size", size, "--page", title});
+        EXPECT_EQ(run.status, 0) << size << ": " << run.err;
+        title = size + " \u2014 Mozilla Firefox";
+        std::optional<sway_window> seen;
+        EXPECT_TRUE(eventually([&] { return (seen = sway_says(title)).has_value(); }, 5s)) << title;
+        if (seen) EXPECT_EQ(std::pair(seen->outer.x, seen->outer.y), std::pair(0, 0)) << to_string(seen->outer);
+    }
 }
 
 }  // namespace

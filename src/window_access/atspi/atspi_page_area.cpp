@@ -40,10 +40,9 @@ constexpr auto unsized_bound = std::chrono::milliseconds{1000};
 constexpr char chromium_advice[] =
     "Chrome, Chromium, Edge, Brave, Opera and Vivaldi show it only when started with "
     "--force-renderer-accessibility: start the browser with that option";
-constexpr char chromium_joining_advice[] =
-    "Chrome, Chromium, Edge, Brave, Opera and Vivaldi show it only when started with accessibility on and "
-    "--force-renderer-accessibility: start the browser so, as in "
-    "ACCESSIBILITY_ENABLED=1 chromium --force-renderer-accessibility";
+constexpr char joining_advice[] =
+    "start the browser with accessibility on: Firefox as GNOME_ACCESSIBILITY=1 firefox; Chrome, Chromium, Edge, "
+    "Brave, Opera and Vivaldi as ACCESSIBILITY_ENABLED=1 chromium --force-renderer-accessibility";
 // How long a browser takes to come onto the accessibility bus once the
 // desktop's accessibility is switched on (Firefox joins then).
 constexpr auto joining_bound = std::chrono::milliseconds{4000};
@@ -242,9 +241,10 @@ page_reading atspi_page_area::read(const page_window& window)
 page_reading atspi_page_area::find_document(const page_window& window)
 {
     std::optional<object_ref> application = bus_->application_of(window.process_id);
-    // Firefox comes onto the accessibility bus only while the desktop's
-    // accessibility is on: it is switched on for as long as this reader
-    // lives, and back off after (Firefox stays).
+    // Firefox on X11 comes onto the accessibility bus once the desktop's
+    // accessibility is switched on: it is, for as long as this reader
+    // lives, and back off after (Firefox stays). On Wayland, and for
+    // Chromium, only accessibility on at the browser's start does.
     if (!application && !switched_on_ && bus_->accessibility_on() == false && bus_->switch_accessibility(true)) {
         switched_on_ = true;
         for (const auto end = clock::now() + joining_bound; !application && clock::now() < end;) {
@@ -253,9 +253,7 @@ page_reading atspi_page_area::find_document(const page_window& window)
         }
     }
     if (!application) {
-        return {false, 0, 0,
-                "the browser does not show its page to accessibility (it is not on the accessibility bus); " +
-                    std::string(chromium_joining_advice)};
+        return {false, 0, 0, "the browser is not on the desktop's accessibility bus; " + std::string(joining_advice)};
     }
     const auto deadline = clock::now() + search_bound;
 

@@ -7,10 +7,11 @@
 // bears the window's title. That document's size is the page's innerWidth x
 // innerHeight, in the display's pixels, on X11 and Wayland alike.
 //
-// Firefox comes onto that bus only while the desktop's accessibility is
+// Firefox on X11 comes onto that bus once the desktop's accessibility is
 // on: where it is off, the reader switches it on for as long as it lives,
-// and back off after. Firefox builds its tree at the first outside
-// question. Chromium-based
+// and back off after. On Wayland Firefox must be started with
+// accessibility on (GNOME_ACCESSIBILITY=1). Firefox builds its tree at the
+// first outside question. Chromium-based
 // browsers show the page only when started with
 // --force-renderer-accessibility. Where the page cannot be learnt the
 // reading says why and what the user can do.
