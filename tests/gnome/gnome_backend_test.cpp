@@ -171,6 +171,9 @@ TEST_F(GnomeDesktop, BrowserWindowsAreRestoredAndPlacedAtTheCornerOfTheWorkArea)
     EXPECT_EQ(backend->pending_setup().step, setup_step::none);
     ASSERT_TRUE(listed(*backend, "Maximised page \u2014 Mozilla Firefox"));
     ASSERT_TRUE(listed(*backend, "Minimised page - Chromium"));
+    // The process a page area is asked of.
+    EXPECT_EQ(backend->process_id(backend->find_window("Maximised page \u2014 Mozilla Firefox")),
+              std::uint32_t(native->pid()));
     const x_rect area = work_area();
     const x_rect wanted{area.x, area.y, 800, 600};
     EXPECT_NE(resize_window_titled(*backend, "Maximised page \u2014 Mozilla Firefox", {800, 600}), no_window);

@@ -148,6 +148,9 @@ TEST_F(KWinDesktop, ListsNativeAndXWaylandWindowsAndFindsExactTitles)
     }, std::chrono::seconds(20))) << ::testing::PrintToString(browser_titles(*backend));
     EXPECT_FALSE(listed("Not a browser"));
     EXPECT_NE(backend->find_window("XWayland page - Netscape"), no_window);
+    // The process a page area is asked of.
+    EXPECT_EQ(backend->process_id(backend->find_window("Native page - Netscape")), std::uint32_t(native->pid()));
+    EXPECT_EQ(backend->process_id(backend->find_window("xwayland page - netscape")), 0u);
     EXPECT_EQ(backend->find_window("xwayland page - netscape"), no_window);
     EXPECT_EQ(backend->find_window("XWayland page"), no_window);
 }
