@@ -12,6 +12,7 @@
 #include "resize_command.h"
 #include "scratch_folder.h"
 #include "session_bus.h"
+#include "sized_page.h"
 #include "x11_window_system.h"
 #include "x_session.h"
 #include "x_test_client.h"
@@ -47,11 +48,7 @@ protected:
         std::ofstream(folder.path() / "page.html")
             << "<!doctype html><html><head><meta charset=\"utf-8\"><title>Example Domain</title></head>"
                "<body><h1>Example Domain</h1></body></html>\n";
-        std::ofstream(folder.path() / "sized.html")
-            << "<!doctype html><html><head><meta charset=\"utf-8\"><title>Sized</title><script>"
-               "const tell = () => document.title = innerWidth + 'x' + innerHeight;"
-               "addEventListener('load', tell); addEventListener('resize', tell);"
-               "</script></head><body><h1>Sized</h1></body></html>\n";
+        testing::write_sized_page(folder.path() / "sized.html");
         fs::create_directories(folder.path() / "firefox");
         // No first-run pages, default-browser question or crash-restore prompt,
         // so the window shows the page and nothing else.

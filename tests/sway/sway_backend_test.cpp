@@ -10,6 +10,7 @@
 #include "eventually.h"
 #include "resize_command.h"
 #include "scratch_folder.h"
+#include "sized_page.h"
 #include "window_system_for_platform.h"
 #include "x_test_client.h"
 
@@ -209,15 +210,11 @@ TEST_F(Sway, TheProgramsOwnWindowFloatsOnEveryWorkspace)
 // Firefox on Wayland, started with accessibility on, showing a page that
 // puts its innerWidth x innerHeight in its title: --page gives the page
 // exactly that size (the title, read from sway's tree, says so) with the
-// window at the corner. (The page has a heading: Firefox 153 on sway left
-// a page with an empty body at its size when its window grew.)
+// window at the corner.
 TEST(SwayPage, FirefoxOnWaylandHasItsPageSizedExactly)
 {
     const testing::scratch_folder folder;
-    std::ofstream(folder.path() / "sized.html")
-        << "<!doctype html><title>Sized</title><script>"
-           "const tell = () => document.title = innerWidth + 'x' + innerHeight;"
-           "addEventListener('load', tell); addEventListener('resize', tell);</script><h1>Sized</h1>\n";
+    testing::write_sized_page(folder.path() / "sized.html");
     std::filesystem::create_directories(folder.path() / "profile");
     std::filesystem::create_directories(folder.path() / "runtime");
     std::filesystem::permissions(folder.path() / "runtime", std::filesystem::perms::owner_all);

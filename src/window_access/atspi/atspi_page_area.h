@@ -11,10 +11,9 @@
 // on: where it is off, the reader switches it on for as long as it lives,
 // and back off after. On Wayland Firefox must be started with
 // accessibility on (GNOME_ACCESSIBILITY=1). Firefox builds its tree at the
-// first outside question. Chromium-based
-// browsers show the page only when started with
-// --force-renderer-accessibility. Where the page cannot be learnt the
-// reading says why and what the user can do.
+// first outside question. Chromium-based browsers show the page only when
+// started with --force-renderer-accessibility. Where the page cannot be
+// learnt the reading says why and what the user can do.
 //
 // Every call is bounded (see the .cpp); a browser that went away, or a
 // tree that lies, is a reading that was not found.
