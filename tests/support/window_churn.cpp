@@ -1,8 +1,9 @@
-// Another program's windows coming and going: creates COUNT windows on
-// DISPLAY and, interleaved, retitles, maximises, iconifies and destroys them
-// at random (fixed SEED), then exits. Some titles name a browser, so they
-// show up in the list and get resized while they change.
-//   window_churn DISPLAY SEED COUNT
+// Another program's windows coming and going: creates windows on DISPLAY
+// and, interleaved, retitles, maximises, iconifies and destroys them at
+// random (fixed SEED), with at most MOST of them at a time, until it is
+// terminated. Some titles name a browser, so they show up in the list and
+// get resized while they change.
+//   window_churn DISPLAY SEED MOST
 #include "x_test_client.h"
 
 #include <cstdio>
@@ -16,12 +17,12 @@
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: window_churn DISPLAY SEED COUNT\n");
+        std::fprintf(stderr, "usage: window_churn DISPLAY SEED MOST\n");
         return 2;
     }
     quenlow::testing::x_test_client x(argv[1]);
     std::mt19937 random(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
-    const int count = std::atoi(argv[3]);
+    const std::size_t most = std::strtoul(argv[3], nullptr, 10);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x.connection())).data;
     const xcb_atom_t net_wm_name = x.atom("_NET_WM_NAME");
     const xcb_atom_t utf8 = x.atom("UTF8_STRING");
@@ -30,19 +31,16 @@ int main(int argc, char** argv)
                             static_cast<std::uint32_t>(text.size()), text.data());
     };
     std::vector<xcb_window_t> alive;
-    int created = 0;
-    while (created < count || !alive.empty()) {
-        const int action = created < count ? int(random() % 6) : 5;
+    for (int step = 0;; ++step) {
+        const int action = alive.size() < most ? int(random() % 6) : 5;
         if (action <= 1 || alive.empty()) {
-            if (created >= count) break;
             const xcb_window_t w = xcb_generate_id(x.connection());
             xcb_create_window(x.connection(), XCB_COPY_FROM_PARENT, w, x.root(), int16_t(random() % 800),
                               int16_t(random() % 600), uint16_t(100 + random() % 400), uint16_t(100 + random() % 300),
                               0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-            title(w, "Churn " + std::to_string(created) + (random() % 2 ? " - Netscape" : " - Editor"));
+            title(w, "Churn " + std::to_string(step) + (random() % 2 ? " - Netscape" : " - Editor"));
             xcb_map_window(x.connection(), w);
             alive.push_back(w);
-            ++created;
         } else {
             const std::size_t pick = random() % alive.size();
             const xcb_window_t w = alive[pick];
@@ -56,10 +54,7 @@ int main(int argc, char** argv)
             }
         }
         x.flush();
-        // A user's pace, not a flood: the churn should overlap the whole
-        // run of the program it disturbs.
+        // A user's pace, not a flood.
         std::this_thread::sleep_for(std::chrono::milliseconds(4));
     }
-    x.flush();
-    return 0;
 }
