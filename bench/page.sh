@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Time of `quenlow --size WxH --page` with real browsers: Firefox ESR and
+# Chromium (started with renderer accessibility) on a private Xvfb with
+# openbox and a private session bus, each showing a page that puts its
+# innerWidth x innerHeight in its title. The first run on each browser is
+# told apart (it finds the page on the accessibility bus; for Firefox it
+# switches the desktop's accessibility on first), then 1024x768 and 800x600
+# in turn. Each run: process start to exit, the page's size from the title
+# and the window's outer size (its X client window) after it. Prints the
+# report and writes it to bench/results-page.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ -z "${QUENLOW_BENCH_OWN_BUS:-}" ]; then
+  source scripts/packages.sh
+  quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" xvfb openbox x11-utils xdotool dbus-daemon at-spi2-core \
+    firefox-esr chromium python3
+  quenlow_build build
+  QUENLOW_BENCH_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
+fi
+program=$PWD/build/src/quenlow
+rounds=${QUENLOW_BENCH_ROUNDS:-20}
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -1 "$work/display")" WAYLAND_DISPLAY= QT_QPA_PLATFORM=
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache MOZ_CRASHREPORTER_DISABLE=1
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
+
+cat > "$work/sized.html" <<'EOF'
+<!doctype html><meta charset="utf-8"><title>Sized</title><script>
+const tell = () => document.title = innerWidth + 'x' + innerHeight;
+addEventListener('load', tell); addEventListener('resize', tell);</script><h1>Sized</h1>
+EOF
+mkdir -p "$work/firefox"
+printf 'user_pref("browser.shell.checkDefaultBrowser", false);\nuser_pref("browser.aboutwelcome.enabled", false);\nuser_pref("datareporting.policy.dataSubmissionEnabled", false);\n' \
+  > "$work/firefox/user.js"
+setsid firefox-esr --no-remote --new-instance --profile "$work/firefox" "file://$work/sized.html" >/dev/null 2>&1 &
+pids+=($!)
+ACCESSIBILITY_ENABLED=1 setsid chromium --no-sandbox --no-first-run --no-default-browser-check --disable-gpu \
+  --password-store=basic --user-data-dir="$work/chromium" --force-renderer-accessibility "file://$work/sized.html" \
+  >/dev/null 2>&1 &
+pids+=($!)
+
+# The window whose title is a page size and ends with $1; its id.
+window_of() {
+  for _ in $(seq 1200); do
+    id=$(xdotool search --name "^[0-9]+x[0-9]+$1\$" 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.05
+  done
+  echo "no window titled a size$1" >&2
+  exit 1
+}
+
+# One --page run on the window $1 titled "<size>$2": milliseconds, page, outer.
+page_run() {
+  local window=$1 suffix=$2 size=$3 start end title
+  start=$(date +%s%N)
+  "$program" --size "$size" --page "$(xdotool getwindowname "$window")" || echo "--page $size: exit $?" >&2
+  end=$(date +%s%N)
+  title=$(xdotool getwindowname "$window")
+  echo "$(( (end - start) / 1000 )) ${title%"$suffix"} $(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+}
+
+report="$work/report.md"
+{
+  echo "# --page with real browsers"
+  echo
+  echo "Measured by \`bench/page.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores: Xvfb + openbox, firefox-esr"
+  echo "$(dpkg-query -W -f='${Version}' firefox-esr), chromium $(dpkg-query -W -f='${Version}' chromium), $rounds runs each after the first."
+  echo "Time is process start to exit; the outer size is the browser's X client window after the run."
+  echo
+  echo "| browser | asked | page seen | outer size | first run (ms) | median (ms) | 90th percentile (ms) |"
+  echo "|---|---|---|---|---:|---:|---:|"
+} > "$report"
+for browser in " — Mozilla Firefox" " - Chromium"; do
+  window=$(window_of "$browser")
+  read -r first _ _ < <(page_run "$window" "$browser" 640x480)
+  for i in $(seq "$rounds"); do
+    page_run "$window" "$browser" "$([ $((i % 2)) = 0 ] && echo 800x600 || echo 1024x768)"
+  done > "$work/runs"
+  python3 - "$browser" "$first" "$work/runs" >> "$report" <<'EOF'
+import collections, statistics, sys
+name, first, runs = sys.argv[1].strip(" -—"), float(sys.argv[2]) / 1000, sys.argv[3]
+by_size = collections.defaultdict(list)
+for i, line in enumerate(open(runs)):
+    us, page, outer = line.split()
+    by_size["800x600" if i % 2 else "1024x768"].append((float(us) / 1000, page, outer))
+for asked, seen in sorted(by_size.items(), reverse=True):
+    ms = sorted(m for m, _, _ in seen)
+    pages = ", ".join(sorted({p for _, p, _ in seen}))
+    outers = ", ".join(sorted({o for _, _, o in seen}))
+    print("| %s | %s | %s | %s | %.0f | %.0f | %.0f |" % (name, asked, pages, outers, first, statistics.median(ms),
+                                                          ms[int(0.9 * (len(ms) - 1))]))
+EOF
+done
+cp "$report" bench/results-page.md
+cat "$report"
