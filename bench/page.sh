@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${QUENLOW_BENCH_OWN_BUS:-}" ]; then
   source scripts/packages.sh
-  quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" xvfb openbox x11-utils xdotool dbus-daemon at-spi2-core \
+  quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" xvfb openbox x11-utils wmctrl xdotool dbus-daemon at-spi2-core \
     firefox-esr chromium python3
   quenlow_build build
   QUENLOW_BENCH_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
@@ -20,24 +20,9 @@ fi
 program=$PWD/build/src/quenlow
 rounds=${QUENLOW_BENCH_ROUNDS:-20}
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")" WAYLAND_DISPLAY= QT_QPA_PLATFORM=
+source bench/private_desktop.sh
+export WAYLAND_DISPLAY= QT_QPA_PLATFORM=
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache MOZ_CRASHREPORTER_DISABLE=1
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
 
 cat > "$work/sized.html" <<'EOF'
 <!doctype html><meta charset="utf-8"><title>Sized</title><script>
@@ -92,7 +77,7 @@ for browser in " — Mozilla Firefox" " - Chromium"; do
     page_run "$window" "$browser" "$([ $((i % 2)) = 0 ] && echo 800x600 || echo 1024x768)"
   done > "$work/runs"
   python3 - "$browser" "$first" "$work/runs" >> "$report" <<'EOF'
-import collections, statistics, sys
+import collections, math, statistics, sys
 name, first, runs = sys.argv[1].strip(" -—"), float(sys.argv[2]) / 1000, sys.argv[3]
 by_size = collections.defaultdict(list)
 for i, line in enumerate(open(runs)):
@@ -103,7 +88,7 @@ for asked, seen in sorted(by_size.items(), reverse=True):
     pages = ", ".join(sorted({p for _, p, _ in seen}))
     outers = ", ".join(sorted({o for _, _, o in seen}))
     print("| %s | %s | %s | %s | %.0f | %.0f | %.0f |" % (name, asked, pages, outers, first, statistics.median(ms),
-                                                          ms[int(0.9 * (len(ms) - 1))]))
+                                                          ms[math.ceil(0.9 * len(ms)) - 1]))
 EOF
 done
 cp "$report" bench/results-page.md

@@ -21,29 +21,7 @@ bin=build/bench
 program=build/src/quenlow
 counts=(${QUENLOW_BENCH_COUNTS:-100 1000 5000})
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-pids=($! "${pids[@]}")
-# openbox drops map requests until its event loop runs: wait for a probe
-# window to be managed.
-until wmctrl -l >/dev/null 2>&1; do sleep 0.05; done
-xmessage -name probe -title probe probe >/dev/null 2>&1 &
-probe=$!
-until wmctrl -l 2>/dev/null | grep -q probe; do sleep 0.05; done
-kill $probe; wait $probe 2>/dev/null || true
+source bench/private_desktop.sh
 
 # Waits until openbox has stopped working on the windows just opened (its
 # CPU time stays the same for half a second), so that no timed command
@@ -51,9 +29,9 @@ kill $probe; wait $probe 2>/dev/null || true
 settle() {
   local before after
   for _ in $(seq 120); do
-    before=$(awk '{print $14 + $15}' "/proc/${pids[0]}/stat")
+    before=$(awk '{print $14 + $15}' "/proc/$openbox/stat")
     sleep 0.5
-    after=$(awk '{print $14 + $15}' "/proc/${pids[0]}/stat")
+    after=$(awk '{print $14 + $15}' "/proc/$openbox/stat")
     [ "$before" = "$after" ] && return
   done
 }
