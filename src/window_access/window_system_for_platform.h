@@ -30,7 +30,7 @@ std::unique_ptr<window_system> window_system_for_platform(std::string_view platf
                                                           desktop_settings settings = desktop_settings::may_change);
 
 // What reads a browser window's page area on that platform: AT-SPI on X11
-// and Wayland, the page's own window or UI Automation on Windows; nullptr
+// and Wayland, the page's own window or MSAA on Windows; nullptr
 // elsewhere.
 std::unique_ptr<page_area_reader> page_area_reader_for_platform(std::string_view platform_name);
 

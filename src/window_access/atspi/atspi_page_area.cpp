@@ -147,6 +147,22 @@ struct atspi_page_area::bus {
         return std::nullopt;
     }
 
+    // The application object that shows a frame named `title`: for a
+    // window whose process the window system does not tell, or tells as
+    // another than the accessibility bus knows (a browser in a sandbox of
+    // its own, such as Flatpak's, with its own process numbers).
+    std::optional<object_ref> application_showing(const std::string& title)
+    {
+        if (title.empty()) return std::nullopt;
+        for (object_ref& candidate : children({"org.a11y.atspi.Registry", root_path})) {
+            for (const object_ref& child : children(candidate)) {
+                const auto kind = role(child);
+                if ((kind == role_frame || kind == role_window) && name(child) == title) return std::move(candidate);
+            }
+        }
+        return std::nullopt;
+    }
+
     // The desktop's accessibility switch (org.a11y.Status IsEnabled);
     // nothing when it cannot be read.
     std::optional<bool> accessibility_on()
@@ -224,10 +240,6 @@ std::string atspi_page_area::reach_accessibility_bus()
 
 page_reading atspi_page_area::read(const page_window& window)
 {
-    if (window.process_id == 0) {
-        return {false, 0, 0, "the window system does not say which program shows this window, so its page "
-                             "area cannot be asked of it"};
-    }
     if (std::string why = reach_accessibility_bus(); !why.empty()) return {false, 0, 0, why};
     if (document_ && document_->window == window.window) {
         const object_ref known{document_->owner, document_->path};
@@ -241,7 +253,12 @@ page_reading atspi_page_area::read(const page_window& window)
 
 page_reading atspi_page_area::find_document(const page_window& window)
 {
-    std::optional<object_ref> application = bus_->application_of(window.process_id);
+    // By the window's process; else by its title.
+    const auto application_of_window = [&] {
+        auto found = window.process_id != 0 ? bus_->application_of(window.process_id) : std::nullopt;
+        return found ? found : bus_->application_showing(window.title);
+    };
+    std::optional<object_ref> application = application_of_window();
     // Firefox on X11 comes onto the accessibility bus once the desktop's
     // accessibility is switched on: it is, for as long as this reader
     // lives, and back off after (Firefox stays). On Wayland, and for
@@ -250,7 +267,7 @@ page_reading atspi_page_area::find_document(const page_window& window)
         switched_on_ = true;
         for (const auto end = clock::now() + joining_bound; !application && clock::now() < end;) {
             std::this_thread::sleep_for(joining_interval);
-            application = bus_->application_of(window.process_id);
+            application = application_of_window();
         }
     }
     if (!application) {

@@ -3,7 +3,9 @@
 // assistive technology over AT-SPI: the accessibility bus (whose address
 // org.a11y.Bus gives on the session bus) carries each application's tree;
 // the browser's is the one whose connection belongs to the window's
-// process, and its page is the showing "document web" in the frame that
+// process (else, where the window system does not tell the process or a
+// sandbox numbers it otherwise, the one showing a frame by the window's
+// title), and its page is the showing "document web" in the frame that
 // bears the window's title. That document's size is the page's innerWidth x
 // innerHeight, in the display's pixels, on X11 and Wayland alike.
 //
