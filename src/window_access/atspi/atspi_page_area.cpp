@@ -44,9 +44,10 @@ constexpr char chromium_advice[] =
 constexpr char joining_advice[] =
     "start the browser with accessibility on: Firefox as GNOME_ACCESSIBILITY=1 firefox; Chrome, Chromium, Edge, "
     "Brave, Opera and Vivaldi as ACCESSIBILITY_ENABLED=1 chromium --force-renderer-accessibility";
-// How long a browser takes to come onto the accessibility bus once the
-// desktop's accessibility is switched on (Firefox joins then).
-constexpr auto joining_bound = std::chrono::milliseconds{4000};
+// How long a browser may take to come onto the accessibility bus once the
+// desktop's accessibility is switched on (Firefox joins then, within about
+// 100 ms); a browser that will not join (Chromium) is told after it.
+constexpr auto joining_bound = std::chrono::milliseconds{2000};
 constexpr auto joining_interval = std::chrono::milliseconds{50};
 
 struct object_ref {
