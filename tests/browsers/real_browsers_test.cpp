@@ -182,7 +182,7 @@ TEST_F(RealBrowsers, FirefoxAndChromiumAreListedByTheirOwnTitlesAndSizedExactly)
     }
 }
 
-TEST_F(RealBrowsers, FirefoxsPageIsSizedExactlyAndAChromiumWithoutAccessibilityIsLeftAsItWas)
+TEST_F(RealBrowsers, FirefoxsPageIsSizedExactlyByItsTitleAndAChromiumWithoutAccessibilityIsLeftAsItWas)
 {
     ASSERT_NE(backend, nullptr);
     const auto firefox = start_firefox("sized.html");
@@ -200,23 +200,23 @@ TEST_F(RealBrowsers, FirefoxsPageIsSizedExactlyAndAChromiumWithoutAccessibilityI
     EXPECT_EQ(client.visible_rect(chromium_window), before);
 
     // Firefox comes onto the accessibility bus while the desktop's
-    // accessibility is switched on, which is off again after.
+    // accessibility is switched on, which is off again after. Its window's
+    // process untold, as in a sandbox with process numbers of its own, it
+    // is known there by its window's title.
     ASSERT_FALSE(accessibility_on());
-    sizes_pages_exactly(sized_page_title(" \u2014 Mozilla Firefox", *firefox), " \u2014 Mozilla Firefox");
+    const std::string firefox_page = sized_page_title(" \u2014 Mozilla Firefox", *firefox);
+    xcb_delete_property(client.connection(), client.find_managed(firefox_page), client.atom("_NET_WM_PID"));
+    client.sync();
+    sizes_pages_exactly(firefox_page, " \u2014 Mozilla Firefox");
     EXPECT_FALSE(accessibility_on());
 }
 
-// Its window's process untold, as in a sandbox with process numbers of its
-// own: the browser is known by its window's title.
-TEST_F(RealBrowsers, ChromiumStartedWithRendererAccessibilityHasItsPageSizedExactlyWithItsProcessUntold)
+TEST_F(RealBrowsers, ChromiumStartedWithRendererAccessibilityHasItsPageSizedExactly)
 {
     ASSERT_NE(backend, nullptr);
     const auto chromium =
         start_chromium("sized.html", {"--force-renderer-accessibility"}, {{"ACCESSIBILITY_ENABLED", "1"}});
-    const std::string title = sized_page_title(" - Chromium", *chromium);
-    xcb_delete_property(client.connection(), client.find_managed(title), client.atom("_NET_WM_PID"));
-    client.sync();
-    sizes_pages_exactly(title, " - Chromium");
+    sizes_pages_exactly(sized_page_title(" - Chromium", *chromium), " - Chromium");
 }
 
 }  // namespace

@@ -263,9 +263,12 @@ page_reading atspi_page_area::find_document(const page_window& window)
     // Firefox on X11 comes onto the accessibility bus once the desktop's
     // accessibility is switched on: it is, for as long as this reader
     // lives, and back off after (Firefox stays). On Wayland, and for
-    // Chromium, only accessibility on at the browser's start does.
-    if (!application && !switched_on_ && bus_->accessibility_on() == false && bus_->switch_accessibility(true)) {
-        switched_on_ = true;
+    // Chromium, only accessibility on at the browser's start does. Asked
+    // again a while, for Firefox to join or a new title to reach the bus.
+    if (!application) {
+        if (!switched_on_ && bus_->accessibility_on() == false && bus_->switch_accessibility(true)) {
+            switched_on_ = true;
+        }
         for (const auto end = clock::now() + joining_bound; !application && clock::now() < end;) {
             std::this_thread::sleep_for(joining_interval);
             application = application_of_window();
@@ -276,18 +279,22 @@ page_reading atspi_page_area::find_document(const page_window& window)
     }
     const auto deadline = clock::now() + search_bound;
 
-    // The frame of this window: by its title; else the only one; else the
+    // The frame of this window: by its title; else the only frame, the only
+    // one with a name (Chromium keeps nameless frames of its own, and may
+    // keep a frame's name from before the page changed its title), or the
     // active one.
-    std::vector<object_ref> frames;
+    std::vector<object_ref> frames, named;
     std::optional<object_ref> frame, active;
     for (const object_ref& child : bus_->children(*application)) {
         const auto role = bus_->role(child);
         if (role != role_frame && role != role_window) continue;
+        const std::string name = bus_->name(child);
+        if (name == window.title) frame = child;
         frames.push_back(child);
-        if (bus_->name(child) == window.title) frame = child;
+        if (!name.empty()) named.push_back(child);
         if (const auto states = bus_->states(child); states && has(*states, state_active)) active = child;
     }
-    if (!frame) frame = frames.size() == 1 ? std::optional(frames.front()) : active;
+    if (!frame) frame = frames.size() == 1 ? frames.front() : named.size() == 1 ? named.front() : active;
     if (!frame) return {false, 0, 0, "the browser shows none of its windows to accessibility by this one's title"};
 
     // Breadth first through the showing objects, to the showing page.
