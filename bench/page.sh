@@ -72,7 +72,8 @@ report="$work/report.md"
 } > "$report"
 for browser in " — Mozilla Firefox" " - Chromium"; do
   window=$(window_of "$browser")
-  read -r first _ _ < <(page_run "$window" "$browser" 640x480)
+  read -r first first_page _ < <(page_run "$window" "$browser" 640x480)
+  echo "first run on$browser: page $first_page" >&2
   for i in $(seq "$rounds"); do
     page_run "$window" "$browser" "$([ $((i % 2)) = 0 ] && echo 800x600 || echo 1024x768)"
   done > "$work/runs"

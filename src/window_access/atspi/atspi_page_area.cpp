@@ -54,6 +54,8 @@ struct object_ref {
     std::string owner, path;
 };
 
+bool has(std::uint64_t states, unsigned state) { return (states >> state) & 1u; }
+
 }  // namespace
 
 struct atspi_page_area::bus {
@@ -164,6 +166,57 @@ struct atspi_page_area::bus {
         return std::nullopt;
     }
 
+    // The frame of the window titled `title` in `application`: by its title;
+    // else the only frame, the only one with a name (Chromium keeps nameless
+    // frames of its own, and may keep a frame's name from before the page
+    // changed its title), or the active one.
+    std::optional<object_ref> frame_of(const object_ref& application, const std::string& title)
+    {
+        std::vector<object_ref> frames, named;
+        std::optional<object_ref> active;
+        for (object_ref& child : children(application)) {
+            const auto kind = role(child);
+            if (kind != role_frame && kind != role_window) continue;
+            const std::string named_as = name(child);
+            if (named_as == title) return std::move(child);
+            const auto bits = states(child);
+            if (bits && has(*bits, state_active)) active = child;
+            if (!named_as.empty()) named.push_back(child);
+            frames.push_back(std::move(child));
+        }
+        return frames.size() == 1 ? frames.front() : named.size() == 1 ? named.front() : active;
+    }
+
+    // The showing page (document web) below `frame` and its size, breadth
+    // first through the showing objects; nothing when none shows by
+    // `deadline` or within search_limit objects.
+    std::optional<std::pair<object_ref, std::pair<int, int>>> showing_page(const object_ref& frame,
+                                                                            clock::time_point deadline)
+    {
+        std::deque<object_ref> queue{frame};
+        for (int looked_at = 0; !queue.empty() && looked_at < search_limit && clock::now() < deadline; ++looked_at) {
+            const object_ref object = std::move(queue.front());
+            queue.pop_front();
+            for (object_ref& child : children(object)) {
+                const auto bits = states(child);
+                if (!bits || !has(*bits, state_showing)) continue;
+                if (role(child) != role_document_web) {
+                    queue.push_back(std::move(child));
+                    continue;
+                }
+                // The page; its size is -1 while the browser first lays out
+                // the tree it just built.
+                for (auto unsized_end = clock::now() + unsized_bound;; std::this_thread::sleep_for(unsized_interval)) {
+                    const auto extent = size(child);
+                    if (!extent) break;
+                    if (extent->first > 0 && extent->second > 0) return std::pair{std::move(child), *extent};
+                    if (clock::now() >= unsized_end) break;
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
     // The desktop's accessibility switch (org.a11y.Status IsEnabled);
     // nothing when it cannot be read.
     std::optional<bool> accessibility_on()
@@ -199,12 +252,6 @@ struct atspi_page_area::bus {
         return pid;
     }
 };
-
-namespace {
-
-bool has(std::uint64_t states, unsigned state) { return (states >> state) & 1u; }
-
-}  // namespace
 
 atspi_page_area::atspi_page_area() = default;
 
@@ -277,53 +324,22 @@ page_reading atspi_page_area::find_document(const page_window& window)
     if (!application) {
         return {false, 0, 0, "the browser is not on the desktop's accessibility bus; " + std::string(joining_advice)};
     }
+    // A browser that has just come onto the bus builds its tree as it is
+    // asked (Firefox): its frame and page may show a moment later.
     const auto deadline = clock::now() + search_bound;
-
-    // The frame of this window: by its title; else the only frame, the only
-    // one with a name (Chromium keeps nameless frames of its own, and may
-    // keep a frame's name from before the page changed its title), or the
-    // active one.
-    std::vector<object_ref> frames, named;
-    std::optional<object_ref> frame, active;
-    for (const object_ref& child : bus_->children(*application)) {
-        const auto role = bus_->role(child);
-        if (role != role_frame && role != role_window) continue;
-        const std::string name = bus_->name(child);
-        if (name == window.title) frame = child;
-        frames.push_back(child);
-        if (!name.empty()) named.push_back(child);
-        if (const auto states = bus_->states(child); states && has(*states, state_active)) active = child;
-    }
-    if (!frame) frame = frames.size() == 1 ? frames.front() : named.size() == 1 ? named.front() : active;
-    if (!frame) return {false, 0, 0, "the browser shows none of its windows to accessibility by this one's title"};
-
-    // Breadth first through the showing objects, to the showing page.
-    std::deque<object_ref> queue{*frame};
-    int looked_at = 0;
-    while (!queue.empty() && looked_at < search_limit && clock::now() < deadline) {
-        const object_ref object = std::move(queue.front());
-        queue.pop_front();
-        ++looked_at;
-        for (object_ref& child : bus_->children(object)) {
-            const auto states = bus_->states(child);
-            if (!states || !has(*states, state_showing)) continue;
-            if (bus_->role(child) != role_document_web) {
-                queue.push_back(std::move(child));
-                continue;
-            }
-            // The page; its size is -1 while the browser first lays out
-            // the tree it just built.
-            for (auto unsized_end = clock::now() + unsized_bound;; std::this_thread::sleep_for(unsized_interval)) {
-                const auto size = bus_->size(child);
-                if (!size) break;
-                if (size->first > 0 && size->second > 0) {
-                    document_ = document{window.window, child.owner, child.path};
-                    return {true, size->first, size->second, {}};
-                }
-                if (clock::now() >= unsized_end) break;
+    bool framed = false;
+    while (true) {
+        if (const auto frame = bus_->frame_of(*application, window.title)) {
+            framed = true;
+            if (const auto page = bus_->showing_page(*frame, deadline)) {
+                document_ = document{window.window, page->first.owner, page->first.path};
+                return {true, page->second.first, page->second.second, {}};
             }
         }
+        if (clock::now() >= deadline) break;
+        std::this_thread::sleep_for(joining_interval);
     }
+    if (!framed) return {false, 0, 0, "the browser shows none of its windows to accessibility by this one's title"};
     return {false, 0, 0, "the browser shows no page to accessibility; " + std::string(chromium_advice)};
 }
 
