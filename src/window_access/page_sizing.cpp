@@ -61,6 +61,11 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
     window_size outer = wanted;
     std::optional<page_reading> expected;
     window_size page{};
+    // Whether the latest reading is the size wanted, in page pixels.
+    const auto reached = [&] {
+        page = {page_pixels(seen.width, scale), page_pixels(seen.height, scale)};
+        return seen.found && page.width == wanted.width && page.height == wanted.height;
+    };
     for (int placement = 0; placement < policy.placements; ++placement) {
         // Each placement is a user action of its own: the time spent asking
         // the browser between them is not the desktop's to answer in.
@@ -71,15 +76,13 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
         }();
         if (placed.what != outcome::placed && placed.what != outcome::other_size) return {placed, {}};
         seen = settled_reading(pages, who, seen, expected, policy);
-        page = {page_pixels(seen.width, scale), page_pixels(seen.height, scale)};
-        if (seen.found && page.width == wanted.width && page.height == wanted.height) {
+        if (reached()) {
             // A reading the browser had not yet replaced may match by
             // chance: the page must keep the size a while.
             page_sizing_policy holding = policy;
             holding.unchanged_at_first = policy.unchanged_for;
             seen = settled_reading(pages, who, seen, std::nullopt, holding);
-            page = {page_pixels(seen.width, scale), page_pixels(seen.height, scale)};
-            if (seen.found && page.width == wanted.width && page.height == wanted.height) return {{outcome::placed}, {}};
+            if (reached()) return {{outcome::placed}, {}};
         }
         // The browser stopped answering once the window was placed.
         if (!seen.found) return {{outcome::no_answer}, {}};

@@ -1,5 +1,7 @@
 #include "win32_page_area.h"
 
+#include "win32_handle.h"
+
 #include <windows.h>
 #include <oleacc.h>
 
@@ -12,8 +14,6 @@
 namespace quenlow {
 
 namespace {
-
-HWND to_hwnd(window_handle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
 
 // The largest visible page child of a Chromium browser window (the
 // selected tab's; a hidden tab's child is hidden).

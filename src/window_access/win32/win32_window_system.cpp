@@ -2,6 +2,7 @@
 
 #include "display_scale.h"
 #include "frame_compensation.h"
+#include "win32_handle.h"
 
 #include <windows.h>
 #include <dwmapi.h>
@@ -14,9 +15,6 @@
 namespace quenlow {
 
 namespace {
-
-HWND to_hwnd(window_handle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
-window_handle to_handle(HWND hwnd) { return static_cast<window_handle>(reinterpret_cast<std::uintptr_t>(hwnd)); }
 
 std::string utf8_of(const wchar_t* text, int length)
 {
