@@ -2,18 +2,63 @@
 
 #include "app_version.h"
 #include "browser_list.h"
+#include "interruption.h"
 #include "page_sizing.h"
 #include "resize_command.h"
 #include "setup_advice.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <csignal>
 #include <optional>
 #include <string_view>
 
 namespace quenlow {
 
 namespace {
+
+// The signal that interrupted a --page run, to die of once the run has
+// put back what it changed (the desktop's accessibility switch).
+volatile std::sig_atomic_t interrupting_signal = 0;
+
+extern "C" void interrupt_run(int signal)
+{
+    interrupting_signal = signal;
+    request_interruption();
+}
+
+// Ctrl-C, SIGTERM and SIGHUP end a --page run along its normal way out
+// while this lives.
+class interruption_on_signals {
+public:
+    interruption_on_signals()
+    {
+        for (std::size_t i = 0; i < signals.size(); ++i) previous[i] = std::signal(signals[i], interrupt_run);
+    }
+    ~interruption_on_signals()
+    {
+        for (std::size_t i = 0; i < signals.size(); ++i) std::signal(signals[i], previous[i]);
+    }
+    interruption_on_signals(const interruption_on_signals&) = delete;
+    interruption_on_signals& operator=(const interruption_on_signals&) = delete;
+
+private:
+#ifdef SIGHUP
+    static constexpr std::array<int, 3> signals{SIGINT, SIGTERM, SIGHUP};
+#else
+    static constexpr std::array<int, 2> signals{SIGINT, SIGTERM};
+#endif
+    std::array<void (*)(int), signals.size()> previous{};
+};
+
+// After an interrupted run: ends the process as the signal would have.
+void rethrow_interruption()
+{
+    if (interrupting_signal == 0) return;
+    std::signal(interrupting_signal, SIG_DFL);
+    std::raise(interrupting_signal);
+}
 
 constexpr int smallest_side = 100;
 constexpr int largest_side = 8192;
@@ -36,13 +81,17 @@ constexpr char usage[] =
     "               -- before a TITLE that begins with -\n"
     "  --page       with --size: make the page area (what the page sees as\n"
     "               innerWidth x innerHeight, what CSS breakpoints test) that\n"
-    "               size instead of the whole window, learnt from the browser\n"
-    "               through accessibility; where the desktop's accessibility is\n"
-    "               off, it is switched on while the command runs, and back off\n"
-    "               (Firefox on X11 needs nothing more). Firefox on Wayland must\n"
-    "               be started with GNOME_ACCESSIBILITY=1; Chrome, Chromium, Edge\n"
-    "               and the like with ACCESSIBILITY_ENABLED=1 and\n"
-    "               --force-renderer-accessibility\n"
+    "               size instead of the whole window, in CSS pixels at 100 %\n"
+    "               zoom (a page zoomed otherwise gets another innerWidth),\n"
+    "               learnt from the browser through accessibility; on X11,\n"
+    "               where the desktop's accessibility is off, it is switched on\n"
+    "               while the command runs, and back off (Firefox on X11 needs\n"
+    "               nothing more). Firefox on Wayland must be started with\n"
+    "               GNOME_ACCESSIBILITY=1; Chrome, Chromium, Edge and the like\n"
+    "               with ACCESSIBILITY_ENABLED=1 and\n"
+    "               --force-renderer-accessibility. A page narrower than the\n"
+    "               browser allows (about 450 to 500) is told, with its smallest\n"
+    "               (exit status 4)\n"
     "  --help, -h   print this help\n"
     "  --version    print the program's version\n"
     "\n"
@@ -233,23 +282,27 @@ int run_command_line(const std::vector<std::string>& arguments,
                    "this desktop\n";
             return command_not_placed;
         }
-        const page_sizing_result sized = size_page_area(*windows, *pages, window, {*width, *height});
-        if (!sized.why_not.empty()) {
-            err += "quenlow: '" + printable_title(found) + "' was left as it was: its page area cannot be learnt: " +
-                   sized.why_not + '\n';
-            return command_not_placed;
+        const page_sizing_result sized = [&] {
+            const interruption_on_signals stopping;
+            return size_page_area(*windows, *pages, window, {*width, *height});
+        }();
+        const std::string named = "quenlow: '" + printable_title(found) + "' ";
+        const std::string reached = std::to_string(sized.placement.width) + "x" + std::to_string(sized.placement.height);
+        if (sized.placement.what == placement_result::outcome::refused && !sized.why_not.empty()) {
+            err += named + "was left as it was: its page area cannot be learnt: " + sized.why_not + '\n';
+        } else if (sized.smallest) {
+            err += named + "was placed at the browser's smallest page area, " + reached +
+                   ": the browser makes its page no smaller (its developer tools' device mode shows smaller "
+                   "pages)\n";
+        } else if (sized.placement.what == placement_result::outcome::other_size) {
+            err += named + "was placed, but its page area stayed " + reached + '\n';
+        } else if (sized.placement.what == placement_result::outcome::no_answer && !sized.why_not.empty()) {
+            err += named + "was moved, but its page area is not known to be the size asked: " + sized.why_not + '\n';
+        } else if (sized.placement.what != placement_result::outcome::placed) {
+            err += named + "was found but not placed: " + not_placed(sized.placement) + '\n';
         }
-        if (sized.placement.what == placement_result::outcome::other_size) {
-            err += "quenlow: '" + printable_title(found) + "' was placed, but its page area stayed " +
-                   std::to_string(sized.placement.width) + "x" + std::to_string(sized.placement.height) + '\n';
-            return command_not_placed;
-        }
-        if (sized.placement.what != placement_result::outcome::placed) {
-            err += "quenlow: '" + printable_title(found) + "' was found but not placed: " + not_placed(sized.placement) +
-                   '\n';
-            return command_not_placed;
-        }
-        return command_done;
+        rethrow_interruption();
+        return sized.placement.what == placement_result::outcome::placed ? command_done : command_not_placed;
     }
     const placement_result placed = resize_window(*windows, window, {*width, *height});
     if (placed.what != placement_result::outcome::placed) {

@@ -1,9 +1,13 @@
 #pragma once
-// Makes a browser window's page area (see page_area.h) a given size: the
-// window is restored and placed at the screen's top-left corner like a
-// preset, its page area read, and the window's outer size changed by what
-// is missing, until the page area is exact or a few tries are spent (the
-// browser's bars may change between one size and the next).
+// Makes a browser window's page area (see page_area.h) a given size in page
+// pixels (CSS pixels at 100 % zoom: what innerWidth x innerHeight report on
+// a page the user has not zoomed). The page area is read before anything
+// moves; the window is then restored and placed at the screen's top-left
+// corner with the outer size that leaves the page exactly that size (the
+// window's own difference between its outer size and its page, learnt
+// before), and, where the browser's bars changed on the way, placed again
+// with the new difference, a few times at most. The whole run is bounded by
+// one deadline that every read of the browser shares.
 
 #include "page_area.h"
 #include "resize_command.h"
@@ -17,25 +21,33 @@ namespace quenlow {
 struct page_sizing_result {
     // placed: the page area is exactly the size asked, and stayed so a
     // moment. other_size: the window was placed, but the page area settled
-    // at width x height (page pixels). refused with `why_not`: the page area
-    // could not be learnt, and the window was left as it was. no_answer:
-    // the browser stopped telling it once the window was placed. Otherwise
-    // what placing the window did.
+    // at width x height (page pixels); `smallest` when that is because the
+    // browser makes its page no smaller (a phone's width in a desktop
+    // browser). refused with `why_not`: the page area could not be learnt,
+    // and the window was left as it was. no_answer with `why_not`: the
+    // browser stopped telling its page area, or the run's time ran out, once
+    // the window had moved. Otherwise what placing the window did.
     placement_result placement;
     std::string why_not;
+    bool smallest = false;
 };
 
 struct page_sizing_policy {
     int placements = 4;  // the first included
     // How often the page area is read while the browser lays the page out
-    // again, and for how long at most after each placement.
-    std::chrono::milliseconds interval{20};
-    std::chrono::milliseconds settle_limit{2000};
-    // A reading that stays the same this long after it changed, where no
-    // other was expected, is where the page settled; one that never changed,
-    // after unchanged_at_first (the browser may not have begun).
+    // again.
+    std::chrono::milliseconds interval{10};
+    // Where the page did not come to the size expected: a reading that
+    // stays the same this long after it changed is where it settled; one
+    // that never changed, after unchanged_at_first (the browser may not
+    // have begun).
     std::chrono::milliseconds unchanged_for{300};
     std::chrono::milliseconds unchanged_at_first{800};
+    // A page that came to the size asked must keep it this long: a reading
+    // the browser had not yet replaced may match by chance.
+    std::chrono::milliseconds hold{60};
+    // The whole run, whatever the browser does.
+    std::chrono::milliseconds run_bound{4000};
 };
 
 page_sizing_result size_page_area(window_system& windows, page_area_reader& pages, window_handle window,

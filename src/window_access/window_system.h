@@ -72,6 +72,21 @@ struct placement_result {
     int width = 0, height = 0;  // other_size: the size it has, in the backend's pixels
 };
 
+// A rectangle in the display's own pixels, from the screen's top-left
+// corner; empty (0 x 0) where the window system does not say.
+struct window_rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool known() const { return width > 0 && height > 0; }
+    friend bool operator==(const window_rect&, const window_rect&) = default;
+};
+
+// Where a window is now: `client` is the rectangle the program drawing it
+// has (without the manager's frame), `visible` its visible outer
+// rectangle, what place_window sets.
+struct window_geometry {
+    window_rect client, visible;
+};
+
 class window_system {
 public:
     // Called once per top-level window; returning false ends the walk.
@@ -130,6 +145,20 @@ public:
     // (Xft.dpi / 96 on X11, the monitor's scale on Windows); 1 where it
     // scales nothing.
     virtual double display_scale(window_handle /*window*/) { return 1.0; }
+
+    // place_window with the size already in the display's own pixels (what
+    // place_window makes of its 96-dpi size), for a caller that measured in
+    // them: on a scaled display not every device size is some whole 96-dpi
+    // size times the scale.
+    virtual placement_result place_window_exactly(window_handle window, int width, int height)
+    {
+        const double scale = display_scale(window);
+        return place_window(window, static_cast<int>(width / scale + 0.5), static_cast<int>(height / scale + 0.5));
+    }
+
+    // Where the window is now (see window_geometry); nothing known by
+    // default, and for a window that vanished.
+    virtual window_geometry current_geometry(window_handle /*window*/) { return {}; }
 
     // Turns the window's always-on-top state on or off; its position, size
     // and visibility stay as they are. Works before the window is first

@@ -1,6 +1,7 @@
 #include "fake_window_system.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace quenlow {
@@ -122,6 +123,12 @@ void fake_window_system::restore_window(window_handle window)
 
 placement_result fake_window_system::place_window(window_handle window, int width, int height)
 {
+    return place_window_exactly(window, static_cast<int>(std::lround(width * scale)),
+                                static_cast<int>(std::lround(height * scale)));
+}
+
+placement_result fake_window_system::place_window_exactly(window_handle window, int width, int height)
+{
     calls_.push_back("place " + std::to_string(window) + " " + std::to_string(width) + "x" +
                      std::to_string(height));
     fake_window* w = find(window);
@@ -129,10 +136,39 @@ placement_result fake_window_system::place_window(window_handle window, int widt
     if (placement_answer) return *placement_answer;
     // A maximised or minimised window keeps its state: only restore_window
     // leaves it, so a missing restore shows in the tests.
-    w->normal_geometry = {0, 0, width, height};
+    w->normal_geometry = {0, 0, std::max(width, w->smallest_width), std::max(height, w->smallest_height)};
     w->visible = true;
     raise(window);
+    if (w->normal_geometry.width != width || w->normal_geometry.height != height) {
+        return {placement_result::outcome::other_size, w->normal_geometry.width, w->normal_geometry.height};
+    }
     return {placement_result::outcome::placed};
+}
+
+window_geometry fake_window_system::current_geometry(window_handle window)
+{
+    const rect now = geometry(window);
+    const window_rect seen{now.x, now.y, now.width, now.height};
+    return {seen, seen};
+}
+
+std::uint32_t fake_window_system::process_id(window_handle window)
+{
+    const fake_window* w = find(window);
+    return w ? w->process_id : 0;
+}
+
+void fake_window_system::set_process(window_handle window, std::uint32_t process)
+{
+    if (fake_window* w = find(window)) w->process_id = process;
+}
+
+void fake_window_system::set_smallest(window_handle window, int width, int height)
+{
+    if (fake_window* w = find(window)) {
+        w->smallest_width = width;
+        w->smallest_height = height;
+    }
 }
 
 void fake_window_system::set_topmost(window_handle window, bool topmost)

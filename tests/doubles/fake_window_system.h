@@ -34,6 +34,9 @@ struct fake_window {
     rect normal_geometry;       // where the window is when neither minimised nor maximised
     bool visible = true;
     bool topmost = false;
+    std::uint32_t process_id = 0;
+    // The smallest outer size the window takes (a browser's own minimum).
+    int smallest_width = 1, smallest_height = 1;
 };
 
 class fake_window_system final : public window_system {
@@ -51,6 +54,9 @@ public:
     void retitle_after_length_query(window_handle window, std::string title);
     // The window is destroyed right before the walk offers it.
     void close_when_offered(window_handle window);
+    // Gives the window a process and a smallest size.
+    void set_process(window_handle window, std::uint32_t process);
+    void set_smallest(window_handle window, int width, int height);
 
     // The window's state, or nothing once it is closed.
     std::optional<fake_window> window(window_handle handle) const;
@@ -71,7 +77,12 @@ public:
     window_handle find_window(std::string_view title) override;
     window_handle active_window() override { return no_window; }  // none is active
     void restore_window(window_handle window) override;
+    // Scales by `scale`, as a desktop of that scale does.
     placement_result place_window(window_handle window, int width, int height) override;
+    placement_result place_window_exactly(window_handle window, int width, int height) override;
+    window_geometry current_geometry(window_handle window) override;
+    std::uint32_t process_id(window_handle window) override;
+    double display_scale(window_handle) override { return scale; }
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle window) override;
     setup_need pending_setup() const override { return pending; }
@@ -81,6 +92,8 @@ public:
     // What pending_setup() and unreachable() report.
     setup_need pending;
     std::string sought;
+    // Display pixels per 96-dpi pixel.
+    double scale = 1.0;
     // Where set, what every placement answers, changing nothing.
     std::optional<placement_result> placement_answer;
 

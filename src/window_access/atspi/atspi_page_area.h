@@ -1,24 +1,17 @@
 #pragma once
 // The page area of a browser window on Linux, as the browser tells it to
-// assistive technology over AT-SPI: the accessibility bus (whose address
-// org.a11y.Bus gives on the session bus) carries each application's tree;
-// the browser's is the one whose connection belongs to the window's
-// process (else, where the window system does not tell the process or a
-// sandbox numbers it otherwise, the one showing a frame by the window's
-// title), and its page is the showing "document web" in the frame that
-// bears the window's title. That document's size is the page's innerWidth x
-// innerHeight, in the display's pixels, on X11 and Wayland alike.
+// assistive technology over AT-SPI (see page_search.h for how the page is
+// found, accessibility_bus.h for the bus). The page's size is its
+// innerWidth x innerHeight, with the frame around it, in the pixels the
+// browser tells them in.
 //
-// Firefox on X11 comes onto that bus once the desktop's accessibility is
-// on: where it is off, the reader switches it on for as long as it lives,
-// and back off after. On Wayland Firefox must be started with
-// accessibility on (GNOME_ACCESSIBILITY=1). Firefox builds its tree at the
-// first outside question. Chromium-based browsers show the page only when
-// started with --force-renderer-accessibility. Where the page cannot be
-// learnt the reading says why and what the user can do.
-//
-// Every call is bounded (see the .cpp); a browser that went away, or a
-// tree that lies, is a reading that was not found.
+// Firefox on X11 comes onto the accessibility bus once the desktop's
+// accessibility is on: where this reader may (on X11), it switches it on
+// while it lives (accessibility_switch.h). On Wayland nothing is switched:
+// Firefox must be started with accessibility on (GNOME_ACCESSIBILITY=1).
+// Chromium-based browsers show the page only when started with
+// --force-renderer-accessibility. Where the page cannot be learnt the
+// reading says why and what the user can do.
 
 #include "page_area.h"
 
@@ -28,32 +21,32 @@
 
 namespace quenlow {
 
+namespace atspi {
+class accessibility_bus;
+class accessibility_switch;
+}  // namespace atspi
+
 class atspi_page_area final : public page_area_reader {
 public:
-    atspi_page_area();
+    // `may_switch_accessibility`: on X11, where switching helps.
+    explicit atspi_page_area(bool may_switch_accessibility);
     ~atspi_page_area() override;
     atspi_page_area(const atspi_page_area&) = delete;
     atspi_page_area& operator=(const atspi_page_area&) = delete;
 
-    page_reading read(const page_window& window) override;
-
-    struct bus;  // sd-bus state; defined in the .cpp
+    page_reading read(const page_window& window, clock::time_point deadline) override;
 
 private:
-    // The accessibility bus, connected at the first need; "" when it is
-    // there, else why not.
-    std::string reach_accessibility_bus();
-    // The page's document for `window`, found afresh.
-    page_reading find_document(const page_window& window);
+    page_reading find_document(const page_window& window, clock::time_point deadline);
 
-    std::unique_ptr<bus> bus_;
-    // Whether this reader switched the desktop's accessibility on, to switch
-    // it off again when it goes.
-    bool switched_on_ = false;
-    // The document last found, asked directly while it still answers.
+    bool may_switch_;
+    std::string unreachable_;  // why the bus could not be reached, once tried
+    std::unique_ptr<atspi::accessibility_bus> bus_;
+    std::unique_ptr<atspi::accessibility_switch> switch_;
+    // The frame and document last found, asked directly while they answer.
     struct document {
         window_handle window = no_window;
-        std::string owner, path;
+        std::string frame_owner, frame_path, owner, path;
     };
     std::optional<document> document_;
 };

@@ -132,16 +132,27 @@ void gnome_window_system::restore_window(window_handle window)
 
 placement_result gnome_window_system::place_window(window_handle window, int width, int height)
 {
+    // Where mutter lays monitors out in physical pixels, a page pixel is
+    // `scale` of them.
+    const double scale = display_scale(window);
+    return place_window_exactly(window, static_cast<int>(std::lround(width * scale)),
+                                static_cast<int>(std::lround(height * scale)));
+}
+
+double gnome_window_system::display_scale(window_handle)
+{
+    shell_->bound_calls();
+    return shell_->primary_layout_scale();
+}
+
+placement_result gnome_window_system::place_window_exactly(window_handle window, int width, int height)
+{
     using outcome = placement_result::outcome;
     walk_.clear();
     shell_->bound_calls();
     const auto area = shell_->work_area();
     if (!area) return {outcome::no_answer};
-    // Where mutter lays monitors out in physical pixels, a page pixel is
-    // `scale` of them.
-    const double scale = shell_->primary_layout_scale();
-    const gnome_rect wanted{area->x, area->y, static_cast<int>(std::lround(width * scale)),
-                            static_cast<int>(std::lround(height * scale))};
+    const gnome_rect wanted{area->x, area->y, width, height};
     const auto placed = shell_->place(window, wanted);
     if (!placed) return {outcome::no_answer};
     if (!*placed) return {outcome::gone};

@@ -42,6 +42,10 @@ public:
     window_handle find_window(std::string_view title) override;
     void restore_window(window_handle window) override;
     placement_result place_window(window_handle window, int width, int height) override;
+    placement_result place_window_exactly(window_handle window, int width, int height) override;
+    // The primary monitor's scale where mutter lays monitors out in
+    // physical pixels (place_window multiplies by it); 1 in its logical layout.
+    double display_scale(window_handle window) override;
     std::uint32_t process_id(window_handle window) override;
     void set_topmost(window_handle window, bool topmost) override;
     // GNOME has no taskbar; its dash shows applications, not windows.

@@ -149,14 +149,16 @@ void i3_window_system::restore_window(window_handle window)
 
 placement_result i3_window_system::place_window(window_handle window, int width, int height)
 {
+    if (!dpi_) return place_window_exactly(window, width, height);
+    const double dpi = dpi_();
+    return place_window_exactly(window, device_pixels(width, dpi), device_pixels(height, dpi));
+}
+
+placement_result i3_window_system::place_window_exactly(window_handle window, int width, int height)
+{
     using outcome = placement_result::outcome;
     walk_.clear();
     time_.bound_calls();
-    if (dpi_) {
-        const double dpi = dpi_();
-        width = device_pixels(width, dpi);
-        height = device_pixels(height, dpi);
-    }
     const i3_rect wanted{0, 0, width, height};
     // "focus" also clears the iconic state sway gives an unfocused X11
     // window that asked to be minimised.

@@ -45,6 +45,7 @@ public:
     window_handle find_window(std::string_view title) override;
     void restore_window(window_handle window) override;
     placement_result place_window(window_handle window, int width, int height) override;
+    placement_result place_window_exactly(window_handle window, int width, int height) override;
     // sway's; i3 does not say.
     std::uint32_t process_id(window_handle window) override;
     double display_scale(window_handle window) override;

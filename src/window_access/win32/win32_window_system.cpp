@@ -132,6 +132,12 @@ void win32_window_system::restore_window(window_handle window)
 
 placement_result win32_window_system::place_window(window_handle window, int width, int height)
 {
+    const double dpi = monitor_dpi(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    return place_window_exactly(window, device_pixels(width, dpi), device_pixels(height, dpi));
+}
+
+placement_result win32_window_system::place_window_exactly(window_handle window, int wanted_width, int wanted_height)
+{
     using outcome = placement_result::outcome;
     const HWND hwnd = to_hwnd(window);
     if (!IsWindow(hwnd)) return {outcome::gone};
@@ -143,11 +149,8 @@ placement_result win32_window_system::place_window(window_handle window, int wid
     if (MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST) != destination) {
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | posted);
     }
-    const double dpi = monitor_dpi(destination);
     RECT rect{};
     if (!GetWindowRect(hwnd, &rect)) return {outcome::gone};
-    // The invisible borders are device pixels already: only the preset scales.
-    const int wanted_width = device_pixels(width, dpi), wanted_height = device_pixels(height, dpi);
     const window_request request = compensated_request({rect.left, rect.top, rect.right, rect.bottom},
                                                        visible_bounds(hwnd, rect), wanted_width, wanted_height);
     // Refused for a window of a program with higher rights (UIPI), say.

@@ -23,7 +23,9 @@ public:
     // GetForegroundWindow.
     window_handle active_window() override;
     void restore_window(window_handle window) override;
+    // Scales by the primary monitor's DPI, where the window goes.
     placement_result place_window(window_handle window, int width, int height) override;
+    placement_result place_window_exactly(window_handle window, int width, int height) override;
     std::uint32_t process_id(window_handle window) override;
     // The scale of the monitor at the corner, where place_window puts it.
     double display_scale(window_handle window) override;

@@ -246,13 +246,36 @@ void x11_window_system::restore_window(window_handle handle)
 
 placement_result x11_window_system::place_window(window_handle handle, int width, int height)
 {
+    if (x_->broken()) return {placement_result::outcome::gone};
+    const double dpi = x_->desktop_dpi();
+    return place_window_exactly(handle, device_pixels(width, dpi), device_pixels(height, dpi));
+}
+
+window_geometry x11_window_system::current_geometry(window_handle handle)
+{
+    if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return {};
+    const auto window = static_cast<xcb_window_t>(handle);
+    connection& x = *x_;
+    const auto [width, height] = x.client_size(window);
+    const auto corner = reply_to(xcb_translate_coordinates_reply, x.c,
+                                 xcb_translate_coordinates_unchecked(x.c, window, x.ewmh.screens[0]->root, 0, 0));
+    if (width == 0 || !corner) return {};
+    const auto [frame, shadow] = x.margins(window);
+    window_geometry seen;
+    seen.client = {corner->dst_x, corner->dst_y, width, height};
+    seen.visible = {corner->dst_x - frame.left + shadow.left,
+                    corner->dst_y - frame.top + shadow.top,
+                    width + frame.left + frame.right - shadow.left - shadow.right,
+                    height + frame.top + frame.bottom - shadow.top - shadow.bottom};
+    return seen;
+}
+
+placement_result x11_window_system::place_window_exactly(window_handle handle, int width, int height)
+{
     using outcome = placement_result::outcome;
     if (x_->broken() || handle == no_window || handle > 0xFFFFFFFFu) return {outcome::gone};
     const auto window = static_cast<xcb_window_t>(handle);
     connection& x = *x_;
-    const double dpi = x.desktop_dpi();
-    width = device_pixels(width, dpi);
-    height = device_pixels(height, dpi);
     const bool managed = x.window_manager_running();
     const bool moveresize = managed && x.supports(x.ewmh._NET_MOVERESIZE_WINDOW);
     const connection::watch watch(x, window);

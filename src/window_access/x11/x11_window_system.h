@@ -37,6 +37,8 @@ public:
     window_handle active_window() override;
     void restore_window(window_handle window) override;
     placement_result place_window(window_handle window, int width, int height) override;
+    placement_result place_window_exactly(window_handle window, int width, int height) override;
+    window_geometry current_geometry(window_handle window) override;
     std::uint32_t process_id(window_handle window) override;  // _NET_WM_PID
     double display_scale(window_handle window) override;      // Xft.dpi / 96
     void set_topmost(window_handle window, bool topmost) override;
