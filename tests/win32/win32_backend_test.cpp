@@ -8,6 +8,7 @@
 #include "app_version.h"
 #include "browser_list.h"
 #include "resize_command.h"
+#include "win32_page_area.h"
 #include "win32_window_system.h"
 #include "win32_test_support.h"
 
@@ -275,6 +276,27 @@ TEST_F(Win32Desktop, ABrowserThatStopsAnsweringNeverHoldsTheCommand)
     EXPECT_EQ(resize_window_titled(backend, "[hung] Page - Netscape", {800, 600}), found);
     SetEvent(wake.get());  // reached only if the command returned
     EXPECT_TRUE(eventually([&] { return placed_at_origin(hwnd, 800, 600); })) << describe(hwnd);
+}
+
+// Its page is asked about through accessibility, in time all the same.
+TEST_F(Win32Desktop, ABrowserThatStopsAnsweringIsAskedForItsPageOnlyUntilTheDeadline)
+{
+    const std::unique_ptr<void, decltype(&CloseHandle)> wake(
+        CreateEventW(nullptr, TRUE, FALSE, L"QuenlowTestWakeThePage"), &CloseHandle);
+    const browser_process hung(L"--hung-window \"[hung] Page - Mozilla Firefox\" QuenlowTestWakeThePage");
+    ASSERT_TRUE(wake && hung.started());
+    const std::string title = "[hung] Page - Mozilla Firefox";
+    window_handle found = no_window;
+    ASSERT_TRUE(eventually([&] { return (found = backend.find_window(title)) != no_window; }));
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(found));
+    ASSERT_TRUE(eventually([&] { return !SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 50, nullptr); }));
+    const auto asked = std::chrono::steady_clock::now();
+    const page_reading reading =
+        win32_page_area().read({found, hung.id(), title}, asked + std::chrono::milliseconds(300));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    EXPECT_FALSE(reading.found);
+    EXPECT_NE(reading.why_not.find("in time"), std::string::npos) << reading.why_not;
+    SetEvent(wake.get());
 }
 
 int system_dpi()

@@ -540,17 +540,29 @@ TEST(Program, CommandLineListsIntoARedirectedFileAndSizesByTitle)
     DestroyWindow(browser);
 }
 
-// A stand-in for Chrome: the page is drawn in a child window of class
-// Chrome_RenderWidgetHostHWND, inset from the frame by a tab strip and a
-// toolbar above it and a border to each side.
-constexpr int toolbar_height = 85, side_border = 3;
+// A stand-in for Chrome with its developer tools docked to the right:
+// the page and the tools are each drawn in a child window of class
+// Chrome_RenderWidgetHostHWND, below a tab strip and a toolbar, within a
+// border to each side. The tools keep their width, wider than any page the
+// tests ask for. Chrome names each one's document to accessibility by its
+// title ("DevTools - <address>" for the tools); the standard accessible
+// object of a plain window is named by the window's text, so the
+// children's texts stand for those titles.
+constexpr int toolbar_height = 85, side_border = 3, tools_width = 1040;
 
 LRESULT CALLBACK chrome_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (message == WM_GETMINMAXINFO) {  // with the tools, wider than the screen
+        reinterpret_cast<MINMAXINFO*>(lparam)->ptMaxTrackSize = {4000, 4000};
+        return 0;
+    }
     if (message == WM_SIZE) {
-        const HWND page = FindWindowExW(hwnd, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr);
-        MoveWindow(page, side_border, toolbar_height, LOWORD(lparam) - 2 * side_border,
-                   HIWORD(lparam) - toolbar_height - side_border, FALSE);
+        const HWND page = FindWindowExW(hwnd, nullptr, L"Chrome_RenderWidgetHostHWND", L"Page");
+        const HWND tools = FindWindowExW(hwnd, nullptr, L"Chrome_RenderWidgetHostHWND", L"DevTools - example.com/");
+        const int page_width = LOWORD(lparam) - 2 * side_border - tools_width;
+        const int height = HIWORD(lparam) - toolbar_height - side_border;
+        MoveWindow(page, side_border, toolbar_height, page_width, height, FALSE);
+        MoveWindow(tools, side_border + page_width, toolbar_height, tools_width, height, FALSE);
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
@@ -566,10 +578,12 @@ TEST(Program, CommandLineSizesAChromiumPageExactly)
     RegisterClassW(&frame);
     RegisterClassW(&page);
     const HWND browser = CreateWindowExW(0, frame.lpszClassName, L"Page - Chromium", WS_OVERLAPPEDWINDOW, 300, 200,
-                                         500, 400, nullptr, nullptr, frame.hInstance, nullptr);
-    const HWND page_window = CreateWindowExW(0, page.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, browser,
-                                             nullptr, page.hInstance, nullptr);
-    SetWindowPos(browser, nullptr, 300, 200, 500, 401, SWP_NOZORDER);  // lays the page out
+                                         1400, 400, nullptr, nullptr, frame.hInstance, nullptr);
+    const HWND page_window = CreateWindowExW(0, page.lpszClassName, L"Page", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                             browser, nullptr, page.hInstance, nullptr);
+    CreateWindowExW(0, page.lpszClassName, L"DevTools - example.com/", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, browser,
+                    nullptr, page.hInstance, nullptr);
+    SetWindowPos(browser, nullptr, 300, 200, 1400, 401, SWP_NOZORDER);  // lays the page out
     ShowWindow(browser, SW_SHOWNORMAL);
     pump_messages();
     wchar_t folder[MAX_PATH];
