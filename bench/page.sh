@@ -59,38 +59,84 @@ page_run() {
   echo "$(( (end - start) / 1000 )) ${title%"$suffix"} $(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
 }
 
+# One plain --size run on the window $1: milliseconds.
+size_run() {
+  local start end
+  start=$(date +%s%N)
+  "$program" --size "$2" "$(xdotool getwindowname "$1")" || echo "--size $2: exit $?" >&2
+  end=$(date +%s%N)
+  echo "$(( (end - start) / 1000 ))"
+}
+
+# The browser's own relayout: from an X resize of the window $1 to WxH ($2)
+# until the page's resize handler has written its new size into the title:
+# milliseconds.
+relayout_run() {
+  local window=$1 before start end
+  before=$(xdotool getwindowname "$window")
+  start=$(date +%s%N)
+  xdotool windowsize "$window" "${2%x*}" "${2#*x}"
+  until [ "$(xdotool getwindowname "$window")" != "$before" ]; do
+    [ $(( $(date +%s%N) - start )) -lt 5000000000 ] || { echo "no relayout to $2 within 5 s" >&2; break; }
+  done
+  end=$(date +%s%N)
+  echo "$(( (end - start) / 1000 ))"
+}
+
 report="$work/report.md"
 {
   echo "# --page with real browsers"
   echo
-  echo "Measured by \`bench/page.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores: Xvfb + openbox, firefox-esr"
+  echo "Measured by \`bench/page.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores: Xvfb + openbox, 96 dpi, firefox-esr"
   echo "$(dpkg-query -W -f='${Version}' firefox-esr), chromium $(dpkg-query -W -f='${Version}' chromium), $rounds runs each after the first."
   echo "Time is process start to exit; the outer size is the browser's X client window after the run."
+  echo "Side by side on the same window, warm: a plain \`--size\` of it (the same sizes), and the browser's own"
+  echo "relayout (an X resize until the page's resize handler has written its new size into the title)."
   echo
   echo "| browser | asked | page seen | outer size | first run (ms) | median (ms) | 90th percentile (ms) |"
   echo "|---|---|---|---|---:|---:|---:|"
 } > "$report"
+sides="$work/sides.md"
+{
+  echo
+  echo "| browser | --page median (ms) | --size median (ms) | relayout median (ms) | --page / (--size + relayout) |"
+  echo "|---|---:|---:|---:|---:|"
+} > "$sides"
 for browser in " — Mozilla Firefox" " - Chromium"; do
   window=$(window_of "$browser")
   read -r first first_page _ < <(page_run "$window" "$browser" 640x480)
   echo "first run on$browser: page $first_page" >&2
+  : > "$work/runs"; : > "$work/sizes"; : > "$work/relayouts"
+  # Interleaved, so that the three see the same machine.
   for i in $(seq "$rounds"); do
-    page_run "$window" "$browser" "$([ $((i % 2)) = 0 ] && echo 800x600 || echo 1024x768)"
-  done > "$work/runs"
-  python3 - "$browser" "$first" "$work/runs" >> "$report" <<'EOF'
+    asked=$([ $((i % 2)) = 0 ] && echo 800x600 || echo 1024x768)
+    page_run "$window" "$browser" "$asked" >> "$work/runs"
+    size_run "$window" "$asked" >> "$work/sizes"
+    relayout_run "$window" "$([ $((i % 2)) = 0 ] && echo 900x700 || echo 1000x800)" >> "$work/relayouts"
+  done
+  python3 - "$browser" "$first" "$work/runs" "$work/sizes" "$work/relayouts" "$report" "$sides" <<'PYTHON'
 import collections, math, statistics, sys
-name, first, runs = sys.argv[1].strip(" -—"), float(sys.argv[2]) / 1000, sys.argv[3]
+name, first, runs, sizes, relayouts, report, sides = sys.argv[1].strip(" -—"), float(sys.argv[2]) / 1000, *sys.argv[3:]
 by_size = collections.defaultdict(list)
+everything = []
 for i, line in enumerate(open(runs)):
     us, page, outer = line.split()
     by_size["800x600" if i % 2 else "1024x768"].append((float(us) / 1000, page, outer))
-for asked, seen in sorted(by_size.items(), reverse=True):
-    ms = sorted(m for m, _, _ in seen)
-    pages = ", ".join(sorted({p for _, p, _ in seen}))
-    outers = ", ".join(sorted({o for _, _, o in seen}))
-    print("| %s | %s | %s | %s | %.0f | %.0f | %.0f |" % (name, asked, pages, outers, first, statistics.median(ms),
-                                                          ms[math.ceil(0.9 * len(ms)) - 1]))
-EOF
+    everything.append(float(us) / 1000)
+with open(report, "a") as out:
+    for asked, seen in sorted(by_size.items(), reverse=True):
+        ms = sorted(m for m, _, _ in seen)
+        pages = ", ".join(sorted({p for _, p, _ in seen}))
+        outers = ", ".join(sorted({o for _, _, o in seen}))
+        print("| %s | %s | %s | %s | %.0f | %.0f | %.0f |" % (name, asked, pages, outers, first, statistics.median(ms),
+                                                              ms[math.ceil(0.9 * len(ms)) - 1]), file=out)
+page = statistics.median(everything)
+size = statistics.median(float(l) / 1000 for l in open(sizes))
+relayout = statistics.median(float(l) / 1000 for l in open(relayouts))
+with open(sides, "a") as out:
+    print("| %s | %.0f | %.0f | %.0f | %.2f |" % (name, page, size, relayout, page / (size + relayout)), file=out)
+PYTHON
 done
+cat "$sides" >> "$report"
 cp "$report" bench/results-page.md
 cat "$report"

@@ -276,7 +276,7 @@ int run_command_line(const std::vector<std::string>& arguments,
     }
     const std::string found = read_window_title(*windows, window);
     if (page) {
-        const auto pages = connect_pages ? connect_pages() : nullptr;
+        auto pages = connect_pages ? connect_pages() : nullptr;
         if (!pages) {
             err += "quenlow: '" + printable_title(found) + "' was left as it was: the page area cannot be learnt on " +
                    "this desktop\n";
@@ -284,7 +284,9 @@ int run_command_line(const std::vector<std::string>& arguments,
         }
         const page_sizing_result sized = [&] {
             const interruption_on_signals stopping;
-            return size_page_area(*windows, *pages, window, {*width, *height});
+            page_sizing_result result = size_page_area(*windows, *pages, window, {*width, *height});
+            pages.reset();  // puts back what reading changed, while a signal still waits
+            return result;
         }();
         const std::string named = "quenlow: '" + printable_title(found) + "' ";
         const std::string reached = std::to_string(sized.placement.width) + "x" + std::to_string(sized.placement.height);

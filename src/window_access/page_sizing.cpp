@@ -102,7 +102,6 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
     // leaves the window as it was.
     page_reading seen = checked_read(pages, who, deadline);
     if (!seen.found) return {{outcome::refused}, seen.why_not};
-    if (interruption_requested()) return {{outcome::refused}, "interrupted"};
 
     const double scale = windows.display_scale(window);
     const double unit = reading_unit(seen, before, scale);
@@ -123,6 +122,7 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
     }
     size2 page{};
     for (int placement = 0; placement < policy.placements; ++placement) {
+        if (interruption_requested()) return {{placement == 0 ? outcome::refused : outcome::no_answer}, "interrupted"};
         outer = {clamped(outer.width), clamped(outer.height)};
         // Each placement is a user action of its own: the time spent asking
         // the browser between them is not the desktop's to answer in.
