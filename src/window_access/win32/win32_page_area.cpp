@@ -380,7 +380,8 @@ page_reading win32_page_area::read(const page_window& window, clock::time_point 
         if (!names || names->size() < widgets.size()) return ran_out("which of its page windows shows the page");
         return reading_of(hwnd, widgets[page_widget(widgets, *names, title_of(hwnd))].rect);
     }
-    const auto document = ask_before<document_search>(deadline, [hwnd, deadline] { return find_document(hwnd, deadline); });
+    const auto document =
+        ask_before<document_search>(deadline, [hwnd, deadline] { return find_document(hwnd, deadline); });
     if (!document || document->cut_short) return ran_out("for its page");
     if (document->size.cx > 0 && document->size.cy > 0) return reading_of(hwnd, document->size.cx, document->size.cy);
     return page_not_found("the browser shows its page area neither in a window of its own nor to accessibility");

@@ -3,6 +3,7 @@
 #include "display_scale.h"
 #include "frame_compensation.h"
 #include "win32_handle.h"
+#include "win32_visible_frame.h"
 
 #include <windows.h>
 #include <dwmapi.h>
@@ -29,17 +30,6 @@ std::string utf8_of(const wchar_t* text, int length)
 BOOL CALLBACK offer_window(HWND hwnd, LPARAM visitor)
 {
     return (*reinterpret_cast<const window_system::window_visitor*>(visitor))(to_handle(hwnd)) ? TRUE : FALSE;
-}
-
-// The visible frame from DWM, where it reports one (Windows Vista and
-// later with composition); the window rectangle otherwise.
-screen_rect visible_bounds(HWND hwnd, const RECT& window)
-{
-    RECT frame{};
-    if (SUCCEEDED(DwmGetWindowAttribute(hwnd, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof frame))) {
-        return {frame.left, frame.top, frame.right, frame.bottom};
-    }
-    return {window.left, window.top, window.right, window.bottom};
 }
 
 // The effective DPI of a monitor: the scale at which a browser there draws
