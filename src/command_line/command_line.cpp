@@ -289,7 +289,8 @@ int run_command_line(const std::vector<std::string>& arguments,
             return result;
         }();
         const std::string named = "quenlow: '" + printable_title(found) + "' ";
-        const std::string reached = std::to_string(sized.placement.width) + "x" + std::to_string(sized.placement.height);
+        const std::string reached =
+            std::to_string(sized.placement.width) + "x" + std::to_string(sized.placement.height);
         if (sized.placement.what == placement_result::outcome::refused && !sized.why_not.empty()) {
             err += named + "was left as it was: its page area cannot be learnt: " + sized.why_not + '\n';
         } else if (sized.smallest) {

@@ -153,7 +153,10 @@ std::unique_ptr<page_area_reader> page_area_reader_for_platform(std::string_view
     if (platform_name == "windows") return std::make_unique<win32_page_area>();
 #endif
 #ifdef QUENLOW_HAVE_ATSPI
-    if (platform_name == "xcb" || platform_name.starts_with("wayland")) return std::make_unique<atspi_page_area>(platform_name == "xcb");
+    // The accessibility switch brings Firefox onto the bus on X11 only.
+    if (platform_name == "xcb" || platform_name.starts_with("wayland")) {
+        return std::make_unique<atspi_page_area>(platform_name == "xcb");
+    }
 #endif
     (void)platform_name;
     return nullptr;

@@ -33,9 +33,10 @@ bool firefox_like(const std::string& title)
 // What the user can do for the browser of `title`.
 std::string joining_advice(const std::string& title, bool switched)
 {
-    const std::string firefox = switched ? "Firefox joins once the desktop's accessibility is on; if it does not, start "
-                                           "it as GNOME_ACCESSIBILITY=1 firefox"
-                                         : "start Firefox with accessibility on: GNOME_ACCESSIBILITY=1 firefox";
+    const std::string firefox =
+        switched ? "Firefox joins once the desktop's accessibility is on; if it does not, start it as "
+                   "GNOME_ACCESSIBILITY=1 firefox"
+                 : "start Firefox with accessibility on: GNOME_ACCESSIBILITY=1 firefox";
     const std::string chromium = "start the browser as ACCESSIBILITY_ENABLED=1 chromium --force-renderer-accessibility "
                                  "(Chrome, Edge, Brave, Opera and Vivaldi alike)";
     if (firefox_like(title)) return firefox;
@@ -123,7 +124,9 @@ page_reading atspi_page_area::find_document(const page_window& window, clock::ti
         }
     }
     if (!application) {
-        if (bus_->timed_out()) return page_not_found("the accessibility bus did not answer in time (asked for the browser)");
+        if (bus_->timed_out()) {
+            return page_not_found("the accessibility bus did not answer in time (asked for the browser)");
+        }
         if (interruption_requested()) return page_not_found("interrupted");
         return page_not_found("the browser is not on the desktop's accessibility bus; " +
                               joining_advice(window.title, switched || may_switch_));
@@ -140,7 +143,9 @@ page_reading atspi_page_area::find_document(const page_window& window, clock::ti
         }
         if (bus_->timed_out() || clock::now() >= end || !pause(end, asking_interval)) break;
     }
-    if (bus_->timed_out()) return page_not_found("the browser did not answer accessibility in time (asked for its page)");
+    if (bus_->timed_out()) {
+        return page_not_found("the browser did not answer accessibility in time (asked for its page)");
+    }
     if (interruption_requested()) return page_not_found("interrupted");
     if (!framed) return page_not_found("the browser shows none of its windows to accessibility by this one's title");
     return page_not_found(no_page_advice);
