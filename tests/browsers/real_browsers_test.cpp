@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -40,10 +41,14 @@ namespace fs = std::filesystem;
 
 constexpr char firefox_title[] = "Example Domain \u2014 Mozilla Firefox";
 constexpr char chromium_title[] = "Example Domain - Chromium";
+constexpr char firefox_suffix[] = " \u2014 Mozilla Firefox";
+constexpr char chromium_suffix[] = " - Chromium";
 
 class RealBrowsers : public ::testing::Test {
 protected:
-    RealBrowsers() : client(session.display()), backend(x11_window_system::connect(session.display().c_str()))
+    explicit RealBrowsers(testing::x_screen screen = {})
+        : session(x_session::window_manager::openbox, screen), client(session.display()),
+          backend(x11_window_system::connect(session.display().c_str()))
     {
         std::ofstream(folder.path() / "page.html")
             << "<!doctype html><html><head><meta charset=\"utf-8\"><title>Example Domain</title></head>"
@@ -79,6 +84,12 @@ protected:
                       (folder.path() / "firefox").string(), address_of(page)});
     }
 
+    std::unique_ptr<child_process> start_accessible_chromium(std::vector<std::string> options = {})
+    {
+        options.push_back("--force-renderer-accessibility");
+        return start_chromium("sized.html", std::move(options), {{"ACCESSIBILITY_ENABLED", "1"}});
+    }
+
     std::unique_ptr<child_process> start_chromium(const std::string& page = "page.html",
                                                   std::vector<std::string> options = {},
                                                   std::vector<std::pair<std::string, std::string>> environment = {})
@@ -94,11 +105,15 @@ protected:
 
     std::string address_of(const std::string& page) const { return "file://" + (folder.path() / page).string(); }
 
+    std::vector<std::pair<std::string, std::string>> quenlow_environment() const
+    {
+        return {{"DISPLAY", session.display()}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+    }
+
     finished_run quenlow(std::vector<std::string> arguments)
     {
         arguments.insert(arguments.begin(), QUENLOW_PROGRAM);
-        return testing::run_capturing(arguments, {{"DISPLAY", session.display()}, {"WAYLAND_DISPLAY", ""},
-                                                  {"QT_QPA_PLATFORM", ""}});
+        return testing::run_capturing(arguments, quenlow_environment());
     }
 
     // The title of the browser window that shows sized.html (a size and
@@ -131,7 +146,9 @@ protected:
             const finished_run run = quenlow({"--size", size, "--page", title});
             EXPECT_EQ(run.status, 0) << size << ": " << run.err;
             title = size + browser_suffix;
-            EXPECT_TRUE(eventually([&] { return client.find_managed(title) == window; })) << title;
+            EXPECT_TRUE(eventually([&] { return client.find_managed(title) == window; }))
+                << title << " wanted, the page shows " << client.net_wm_name(window);
+            title = client.net_wm_name(window);  // the next size is asked of this window, whatever it shows
             const testing::x_rect seen = client.visible_rect(window);
             EXPECT_EQ(std::pair(seen.x, seen.y), std::pair(0, 0)) << size;
         }
@@ -148,6 +165,23 @@ protected:
         if (!reply || sd_bus_message_read(reply, "v", "b", &on) < 0) on = -1;
         sd_bus_message_unref(reply);
         return on == 1;
+    }
+
+    // Whatever a test leaves, the next starts with the desktop's
+    // accessibility off, as each expects.
+    void TearDown() override
+    {
+        sd_bus_message_unref(testing::session_call("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties",
+                                                   "Set", "ssv", "org.a11y.Status", "IsEnabled", "b", 0));
+    }
+
+    // The GSettings key the accessibility bus keeps that switch in, which
+    // outlives the session: "true" or "false".
+    static std::string toolkit_accessibility()
+    {
+        const finished_run run =
+            testing::run_capturing({"gsettings", "get", "org.gnome.desktop.interface", "toolkit-accessibility"});
+        return run.out.substr(0, run.out.find('\n'));
     }
 
     scratch_folder folder;  // the page and both profiles
@@ -217,10 +251,103 @@ TEST_F(RealBrowsers, FirefoxsPageIsSizedExactlyAndAChromiumWithoutAccessibilityI
 TEST_F(RealBrowsers, ChromiumStartedWithRendererAccessibilityHasItsPageSizedExactly)
 {
     ASSERT_NE(backend, nullptr);
-    const auto chromium =
-        start_chromium("sized.html", {"--force-renderer-accessibility"}, {{"ACCESSIBILITY_ENABLED", "1"}});
-    sizes_pages_exactly(sized_page_title(" - Chromium", *chromium), " - Chromium");
+    const auto chromium = start_accessible_chromium();
+    sizes_pages_exactly(sized_page_title(chromium_suffix, *chromium), chromium_suffix);
 }
+
+TEST_F(RealBrowsers, ChromiumWithItsDeveloperToolsDockedHasItsPageSizedExactly)
+{
+    ASSERT_NE(backend, nullptr);
+    // The tools show a page of their own beside the one sized, in the same
+    // window. They dock once the page has loaded, which is then narrower
+    // than the window by their width.
+    const auto chromium = start_accessible_chromium({"--auto-open-devtools-for-tabs"});
+    std::string title;
+    const auto docked = [&] {
+        title = sized_page_title(chromium_suffix, *chromium);
+        const xcb_window_t window = client.find_managed(title);
+        return window != XCB_NONE && !title.empty() &&
+               std::stoi(title) + 100 < client.visible_rect(window).width;
+    };
+    ASSERT_TRUE(eventually(docked, std::chrono::seconds(30))) << title;
+    sizes_pages_exactly(title, chromium_suffix, {"800x600"});
+}
+
+TEST_F(RealBrowsers, CtrlCDuringARunOnFirefoxLeavesTheAccessibilitySwitchAsItWas)
+{
+    ASSERT_NE(backend, nullptr);
+    const auto firefox = start_firefox("sized.html");
+    const std::string title = sized_page_title(firefox_suffix, *firefox);
+    ASSERT_FALSE(accessibility_on());
+    ASSERT_EQ(toolkit_accessibility(), "false");
+
+    // Narrower than Firefox makes a page (about 500), so the run is still
+    // placing the window when Ctrl-C comes, after the switch, and its key,
+    // went on.
+    child_process run({QUENLOW_PROGRAM, "--size", "300x600", "--page", title}, quenlow_environment());
+    ASSERT_TRUE(eventually([] { return accessibility_on(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(eventually([] { return toolkit_accessibility() == "true"; }));
+    kill(run.pid(), SIGINT);
+    ASSERT_TRUE(eventually([&] { return !run.running(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(run.exit_code(), -1) << "the run ended before Ctrl-C, not by it";
+    EXPECT_FALSE(accessibility_on());
+    EXPECT_TRUE(eventually([] { return toolkit_accessibility() == "false"; })) << toolkit_accessibility();
+}
+
+// A 150 % desktop on X11, as GNOME or Xfce sets one: both browsers run at
+// devicePixelRatio 1.5, on a screen that holds a 1024x768 page at it.
+class ScaledDesktop : public RealBrowsers {
+protected:
+    ScaledDesktop() : RealBrowsers({2560, 1600, 144}) {}
+};
+
+TEST_F(ScaledDesktop, FirefoxAndChromiumPagesAreSizedInCssPixels)
+{
+    ASSERT_NE(backend, nullptr);
+    const auto firefox = start_firefox("sized.html");
+    const auto chromium = start_accessible_chromium();
+    for (const auto& [suffix, browser] :
+         {std::pair{firefox_suffix, firefox.get()}, std::pair{chromium_suffix, chromium.get()}}) {
+        const std::string title = sized_page_title(suffix, *browser);
+        const xcb_window_t window = client.find_managed(title);
+        sizes_pages_exactly(title, suffix);
+        // The desktop's scale held: the last page, 800 CSS pixels wide, takes
+        // 1200 of the screen's.
+        EXPECT_GE(client.visible_rect(window).width, 1200) << suffix;
+    }
+}
+
+// Two windows of one Firefox, one page in each, so one title for both; the
+// one opened first is picked by being the active window, the other by the
+// title (the active one of that title is the one on top).
+class TwinFirefoxWindows : public RealBrowsers, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TwinFirefoxWindows, OnlyThePickedWindowsPageIsSized)
+{
+    ASSERT_NE(backend, nullptr);
+    const auto firefox = start_firefox("sized.html");
+    const std::string title = sized_page_title(firefox_suffix, *firefox);
+    // Without --no-remote, the running Firefox opens the window.
+    const auto opener = start({"firefox-esr", "--profile", (folder.path() / "firefox").string(), "--new-window",
+                               address_of("sized.html")});
+    std::vector<xcb_window_t> twins;
+    ASSERT_TRUE(eventually([&] { return (twins = client.all_managed(title)).size() == 2; }, std::chrono::seconds(60)))
+        << title;
+    const xcb_window_t picked = twins[GetParam()], other = twins[1 - GetParam()];
+    client.activate(picked);
+    const testing::x_rect other_before = client.visible_rect(other);
+
+    std::vector<std::string> arguments{"--size", "800x600", "--page"};
+    if (GetParam() == 1) arguments.push_back(title);
+    const finished_run run = quenlow(arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(eventually([&] { return client.net_wm_name(picked) == "800x600" + std::string(firefox_suffix); }))
+        << client.net_wm_name(picked);
+    EXPECT_EQ(client.net_wm_name(other), title);
+    EXPECT_EQ(client.visible_rect(other), other_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstActiveOrSecondByTitle, TwinFirefoxWindows, ::testing::Values(0, 1));
 
 }  // namespace
 }  // namespace quenlow

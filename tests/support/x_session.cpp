@@ -83,9 +83,37 @@ bool window_manager_maps_windows(const std::string& display)
     return managed && eventually([&] { return !probe.managed(window); });
 }
 
+// Sets the desktop's scale as Xft.dpi and, through xsettingsd, as
+// XSETTINGS' Xft/DPI (in 1024ths), waiting until the daemon owns the
+// settings selection so a program started next reads it.
+std::unique_ptr<child_process> scale_desktop(const std::string& display, int dpi, const std::string& folder)
+{
+    const std::vector<std::pair<std::string, std::string>> environment{{"DISPLAY", display}};
+    std::ofstream(folder + "/Xresources") << "Xft.dpi: " << dpi << "\n";
+    std::ofstream(folder + "/xsettingsd.conf") << "Xft/DPI " << dpi * 1024 << "\n";
+    if (run_to_end({"xrdb", "-merge", folder + "/Xresources"}, environment) != 0) {
+        throw std::runtime_error("xrdb did not set Xft.dpi on " + display);
+    }
+    auto daemon = std::make_unique<child_process>(
+        std::vector<std::string>{"xsettingsd", "-c", folder + "/xsettingsd.conf"}, environment);
+    x_test_client probe(display);
+    const xcb_atom_t selection = probe.atom("_XSETTINGS_S0");
+    const auto owned = [&] {
+        std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+            xcb_get_selection_owner_reply(probe.connection(), xcb_get_selection_owner(probe.connection(), selection),
+                                          nullptr),
+            &std::free);
+        return owner && owner->owner != XCB_NONE;
+    };
+    if (!eventually(owned, std::chrono::seconds(10))) {
+        throw std::runtime_error("xsettingsd did not start on " + display + " (is the xsettingsd package installed?)");
+    }
+    return daemon;
+}
+
 }  // namespace
 
-x_session::x_session(window_manager manager)
+x_session::x_session(window_manager manager, x_screen size)
 {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
@@ -98,8 +126,9 @@ x_session::x_session(window_manager manager)
         dup2(null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten",
-               "tcp", "-noreset", static_cast<char*>(nullptr));
+        const std::string geometry = std::to_string(size.width) + "x" + std::to_string(size.height) + "x24";
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", geometry.c_str(), "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -120,13 +149,24 @@ x_session::x_session(window_manager manager)
     }
     display_ = ":" + number.substr(0, number.find('\n'));
 
-    if (manager != window_manager::none) {
+    if (manager != window_manager::none || size.dpi != 96) {
         char home[] = "/tmp/quenlow-wm-XXXXXX";
         if (mkdtemp(home) == nullptr) {
             stop_server();
             throw std::runtime_error("no folder for the window manager's configuration");
         }
         config_dir_ = home;
+    }
+    if (size.dpi != 96) {
+        try {
+            settings_ = scale_desktop(display_, size.dpi, config_dir_);
+        } catch (...) {
+            stop_server();
+            std::filesystem::remove_all(config_dir_);
+            throw;
+        }
+    }
+    if (manager != window_manager::none) {
         const std::vector<std::string> command = manager_command(manager, config_dir_);
         manager_ = std::make_unique<child_process>(
             command, std::vector<std::pair<std::string, std::string>>{
@@ -145,6 +185,7 @@ x_session::x_session(window_manager manager)
 x_session::~x_session()
 {
     manager_.reset();
+    settings_.reset();
     stop_server();
     if (!config_dir_.empty()) std::filesystem::remove_all(config_dir_);
 }

@@ -10,6 +10,13 @@
 
 namespace quenlow::testing {
 
+// The screen's size, and the desktop's dots per inch: other than 96, set as
+// a scaled desktop sets it, both as Xft.dpi and over XSETTINGS (from which
+// browsers take their devicePixelRatio; Xft.dpi alone leaves them at 1).
+struct x_screen {
+    int width = 1920, height = 1080, dpi = 96;
+};
+
 class x_session {
 public:
     // openbox and metacity stack (floating) managers; awesome, whose 4.3
@@ -19,7 +26,7 @@ public:
 
     // Starts the server (and the manager, waiting until it has announced
     // itself). Throws std::runtime_error when either does not come up.
-    explicit x_session(window_manager manager = window_manager::openbox);
+    explicit x_session(window_manager manager = window_manager::openbox, x_screen size = {});
     ~x_session();
     x_session(const x_session&) = delete;
     x_session& operator=(const x_session&) = delete;
@@ -32,8 +39,9 @@ private:
 
     pid_t server_ = -1;
     std::unique_ptr<child_process> manager_;
+    std::unique_ptr<child_process> settings_;  // the XSETTINGS daemon of a scaled desktop
     std::string display_;
-    std::string config_dir_;  // the manager's private configuration and home
+    std::string config_dir_;  // the manager's private configuration and home, the scale's settings
 };
 
 }  // namespace quenlow::testing

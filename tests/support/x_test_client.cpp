@@ -175,6 +175,18 @@ void x_test_client::iconify(xcb_window_t window, bool wait)
     }
 }
 
+void x_test_client::activate(xcb_window_t window)
+{
+    constexpr std::uint32_t from_pager = 2;
+    send_to_root(window, atom("_NET_ACTIVE_WINDOW"), {from_pager, XCB_CURRENT_TIME, 0, 0, 0});
+    if (!eventually([&] {
+            const std::vector<std::uint32_t> active = cardinals(root_, "_NET_ACTIVE_WINDOW");
+            return active.size() == 1 && active.front() == window;
+        })) {
+        throw std::runtime_error("window was not activated");
+    }
+}
+
 void x_test_client::close_via_manager(xcb_window_t window)
 {
     constexpr std::uint32_t from_pager = 2;
@@ -238,15 +250,26 @@ bool x_test_client::managed(xcb_window_t window)
 
 xcb_window_t x_test_client::find_managed(const std::string& title)
 {
+    const std::vector<xcb_window_t> found = all_managed(title);
+    return found.empty() ? XCB_NONE : found.front();
+}
+
+std::vector<xcb_window_t> x_test_client::all_managed(const std::string& title)
+{
+    std::vector<xcb_window_t> found;
     for (const std::uint32_t window : cardinals(root_, "_NET_CLIENT_LIST")) {
-        owned<xcb_get_property_reply_t> name(xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, window, atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
-        if (name && std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
-                                xcb_get_property_value_length(name.get())) == title) {
-            return window;
-        }
+        if (net_wm_name(window) == title) found.push_back(window);
     }
-    return XCB_NONE;
+    return found;
+}
+
+std::string x_test_client::net_wm_name(xcb_window_t window)
+{
+    owned<xcb_get_property_reply_t> name(xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+    return name ? std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
+                              xcb_get_property_value_length(name.get()))
+                : std::string();
 }
 
 xcb_window_t x_test_client::top_level_ancestor(xcb_window_t window)

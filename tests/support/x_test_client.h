@@ -56,6 +56,9 @@ public:
     // Both wait until the window manager has done it, unless told not to.
     void maximise(xcb_window_t window, bool wait = true);
     void iconify(xcb_window_t window, bool wait = true);
+    // Asks the window manager to make the window the active one, as a
+    // taskbar does, and waits until it has.
+    void activate(xcb_window_t window);
     // Asks the window manager to close the window, as its close box does.
     void close_via_manager(xcb_window_t window);
     void flush();
@@ -76,6 +79,9 @@ public:
     bool managed(xcb_window_t window);
     // The managed window whose _NET_WM_NAME is `title`, or XCB_NONE.
     xcb_window_t find_managed(const std::string& title);
+    // Every managed window of that title, in the order they were mapped.
+    std::vector<xcb_window_t> all_managed(const std::string& title);
+    std::string net_wm_name(xcb_window_t window);
     // The rectangle a user sees: the frame's outer rectangle (or the window
     // with its X border when unmanaged), less any _GTK_FRAME_EXTENTS.
     x_rect visible_rect(xcb_window_t window);
