@@ -10,7 +10,8 @@ QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # managers, the Windows backend cross-built and run under Wine, a headless
 # KWin with XWayland on a private session bus, real Firefox ESR and
 # Chromium with the accessibility bus their page areas are read on
-# (at-spi2-core, under dbus-run-session), man to check the manual page, and
+# (at-spi2-core, under dbus-run-session; gsettings reads the switch it keeps)
+# and on a scaled desktop (xsettingsd), man to check the manual page, and
 # debootstrap for the roots of newer Debian releases that bring today's
 # desktops.
 QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm
@@ -18,7 +19,7 @@ QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox m
   g++-mingw-w64-x86-64 wine wine64 nsis desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev
   kwin-wayland xwayland dbus-daemon
-  firefox-esr chromium at-spi2-core man-db sway jq debootstrap)
+  firefox-esr chromium at-spi2-core libglib2.0-bin xsettingsd man-db sway jq debootstrap)
 # A headless GNOME Shell for the gnome tier, without its recommends (gdm3,
 # gnome-session, the control centre...: about 300 MB nothing here uses), and
 # gjs, which checks that both builds of the extension parse.
