@@ -55,7 +55,13 @@ page_run() {
   start=$(date +%s%N)
   "$program" --size "$size" --page "$(xdotool getwindowname "$window")" || echo "--page $size: exit $?" >&2
   end=$(date +%s%N)
-  title=$(xdotool getwindowname "$window")
+  # The page writes its size into its title from its resize handler, which
+  # the browser runs after its layout: wait up to 2 s for the size asked.
+  for _ in $(seq 100); do
+    title=$(xdotool getwindowname "$window")
+    [ "${title%"$suffix"}" = "$size" ] && break
+    sleep 0.02
+  done
   echo "$(( (end - start) / 1000 )) ${title%"$suffix"} $(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
 }
 

@@ -36,18 +36,6 @@ page_reading checked_read(page_area_reader& pages, const page_window& who, clock
     return reading;
 }
 
-// How many display pixels one of the reader's pixels is. A browser tells
-// its page in the display's pixels, or in its own (logical) ones, which are
-// the display scale's fraction of those: its frame, held against the
-// window's own rectangle, tells which. Where either is unknown the reading
-// is taken as display pixels.
-double reading_unit(const page_reading& reading, const window_geometry& now, double scale)
-{
-    if (!now.client.known() || reading.frame_width <= 0 || scale == 1.0) return 1.0;
-    const double ratio = static_cast<double>(now.client.width) / reading.frame_width;
-    return std::abs(ratio - scale) < std::abs(ratio - 1.0) ? scale : 1.0;
-}
-
 // The page area after a placement, once the browser has laid the page out
 // again: `expected` where it shows; else the reading that stayed the same
 // for policy.unchanged_for once it changed, or for policy.unchanged_at_first
@@ -104,11 +92,11 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
     if (!seen.found) return {{outcome::refused}, seen.why_not};
 
     const double scale = windows.display_scale(window);
-    const double unit = reading_unit(seen, before, scale);
-    const auto page_of = [&](const page_reading& reading) {
-        return scaled(size2{reading.width, reading.height}, unit);
-    };
-    // All sizes below are display pixels.
+    // All sizes below are display pixels. Both Firefox and Chromium tell
+    // their page in them on a scaled X11 desktop (Chromium its frame in
+    // pixels of its own, the display's scale-th part: its frame is used
+    // only where the window system tells no outer size).
+    const auto page_of = [](const page_reading& reading) { return size2{reading.width, reading.height}; };
     const size2 wanted = scaled(size2{asked.width, asked.height}, scale);
     // The first guess: the window's outer size less its page, as it is now,
     // around the page wanted; else the page's size as the outer size.
@@ -117,8 +105,7 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
         const size2 page = page_of(seen);
         outer = {wanted.width + before.visible.width - page.width, wanted.height + before.visible.height - page.height};
     } else if (seen.frame_width > 0 && seen.frame_height > 0) {
-        outer = {wanted.width + scaled(seen.frame_width - seen.width, unit),
-                 wanted.height + scaled(seen.frame_height - seen.height, unit)};
+        outer = {wanted.width + seen.frame_width - seen.width, wanted.height + seen.frame_height - seen.height};
     }
     size2 page{};
     for (int placement = 0; placement < policy.placements; ++placement) {

@@ -45,7 +45,7 @@ struct page_sizing_policy {
     std::chrono::milliseconds unchanged_at_first{800};
     // A page that came to the size asked must keep it this long: a reading
     // the browser had not yet replaced may match by chance.
-    std::chrono::milliseconds hold{60};
+    std::chrono::milliseconds hold{30};
     // The whole run, whatever the browser does.
     std::chrono::milliseconds run_bound{4000};
 };

@@ -26,12 +26,14 @@ long distance(const extents& a, const window_rect& b)
            std::labs(long{a.height} - b.height);
 }
 
-// The document's size once the browser has one for it.
+// The document's size once the browser has one for it: Firefox tells -1
+// while it lays out a tree it has just built. An empty one (Chromium keeps
+// 0 x 0 documents in frames of its own) is none.
 std::optional<extents> sized(accessibility_bus& bus, const object_ref& document)
 {
     for (const auto end = clock::now() + unsized_bound;; std::this_thread::sleep_for(unsized_interval)) {
         const auto where = bus.extents_of(document);
-        if (!where) return std::nullopt;
+        if (!where || where->width == 0 || where->height == 0) return std::nullopt;
         if (where->width > 0 && where->height > 0) return where;
         if (clock::now() >= end || bus.timed_out()) return std::nullopt;
     }
