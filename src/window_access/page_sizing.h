@@ -48,6 +48,11 @@ struct page_sizing_policy {
     std::chrono::milliseconds hold{30};
     // The whole run, whatever the browser does.
     std::chrono::milliseconds run_bound{4000};
+    // The hold where the window system does not show the window's size
+    // (the Wayland compositors): the browser may yet give its window a size
+    // of its own after the compositor's (Firefox on sway restores the size
+    // it remembers once its window leaves a tile), unseen but on its page.
+    std::chrono::milliseconds unseen_hold{300};
 };
 
 page_sizing_result size_page_area(window_system& windows, page_area_reader& pages, window_handle window,

@@ -240,7 +240,8 @@ TEST(SwayPage, FirefoxOnWaylandHasItsPageSizedExactly)
         EXPECT_EQ(run.status, 0) << size << ": " << run.err;
         title = size + " \u2014 Mozilla Firefox";
         std::optional<sway_window> seen;
-        EXPECT_TRUE(eventually([&] { return (seen = sway_says(title)).has_value(); }, 5s)) << title;
+        EXPECT_TRUE(eventually([&] { return (seen = sway_says(title)).has_value(); }, 5s))
+            << title << "; listed: " << run_capturing({QUENLOW_PROGRAM, "--list"}).out;
         if (seen) EXPECT_EQ(std::pair(seen->outer.x, seen->outer.y), std::pair(0, 0)) << to_string(seen->outer);
     }
 }
