@@ -108,6 +108,10 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
         outer = {wanted.width + seen.frame_width - seen.width, wanted.height + seen.frame_height - seen.height};
     }
     size2 page{};
+    const auto stopped_telling = [&]() -> page_sizing_result {
+        return {{outcome::no_answer},
+                "the browser stopped telling its page area once the window was placed: " + seen.why_not};
+    };
     for (int placement = 0; placement < policy.placements; ++placement) {
         if (interruption_requested()) return {{placement == 0 ? outcome::refused : outcome::no_answer}, "interrupted"};
         outer = {clamped(outer.width), clamped(outer.height)};
@@ -120,10 +124,7 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
         }();
         if (placed.what != outcome::placed && placed.what != outcome::other_size) return {placed, {}};
         seen = settled_reading(pages, who, seen, wanted, policy, deadline);
-        if (!seen.found) {
-            return {{outcome::no_answer},
-                    "the browser stopped telling its page area once the window was placed: " + seen.why_not};
-        }
+        if (!seen.found) return stopped_telling();
         page = page_of(seen);
         if (page == wanted) {
             // Where the window system shows the window, the window must also
@@ -137,10 +138,7 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
             }
             // It moved on: where to, once settled.
             seen = settled_reading(pages, who, seen, std::nullopt, policy, deadline);
-            if (!seen.found) {
-                return {{outcome::no_answer},
-                        "the browser stopped telling its page area once the window was placed: " + seen.why_not};
-            }
+            if (!seen.found) return stopped_telling();
             page = page_of(seen);
         }
         if (interruption_requested()) return {{outcome::no_answer}, "interrupted"};
