@@ -49,9 +49,22 @@ window_of() {
   exit 1
 }
 
+# Waits until the title of window $1 has stayed the same for 150 ms (the
+# page retitles itself as it relays out), at most 3 s.
+quiet_title() {
+  local last now same=0
+  last=$(xdotool getwindowname "$1")
+  for _ in $(seq 60); do
+    sleep 0.05
+    now=$(xdotool getwindowname "$1")
+    if [ "$now" = "$last" ]; then same=$((same + 1)); [ $same -ge 3 ] && return; else same=0; last=$now; fi
+  done
+}
+
 # One --page run on the window $1 titled "<size>$2": milliseconds, page, outer.
 page_run() {
   local window=$1 suffix=$2 size=$3 start end title
+  quiet_title "$window"
   start=$(date +%s%N)
   "$program" --size "$size" --page "$(xdotool getwindowname "$window")" || echo "--page $size: exit $?" >&2
   end=$(date +%s%N)
@@ -68,6 +81,7 @@ page_run() {
 # One plain --size run on the window $1: milliseconds.
 size_run() {
   local start end
+  quiet_title "$1"
   start=$(date +%s%N)
   "$program" --size "$2" "$(xdotool getwindowname "$1")" || echo "--size $2: exit $?" >&2
   end=$(date +%s%N)
@@ -79,6 +93,7 @@ size_run() {
 # milliseconds.
 relayout_run() {
   local window=$1 before start end
+  quiet_title "$window"
   before=$(xdotool getwindowname "$window")
   start=$(date +%s%N)
   xdotool windowsize "$window" "${2%x*}" "${2#*x}"
