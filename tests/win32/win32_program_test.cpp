@@ -605,10 +605,16 @@ void sizes_chromium_pages(double scale)
     DestroyWindow(browser);
 }
 
-TEST(Program, CommandLineSizesAChromiumPageExactly) { sizes_chromium_pages(1.0); }
+TEST(Program, CommandLineSizesAChromiumPageExactly)
+{
+    sizes_chromium_pages(1.0);
+}
 
 // At 144 dpi Chrome draws a CSS pixel as 1.5 device pixels.
-TEST(ScaledDesktop, CommandLineSizesAChromiumPageInCssPixels) { sizes_chromium_pages(1.5); }
+TEST(ScaledDesktop, CommandLineSizesAChromiumPageInCssPixels)
+{
+    sizes_chromium_pages(1.5);
+}
 
 // Run by the package tier against the installed copy, not by the win32 tier.
 TEST(InstalledProgram, StartsAndEndsWithItsWindow)
