@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <optional>
 #include <string_view>
@@ -184,7 +185,10 @@ int list(window_system& windows, std::string& out)
 }
 
 // What the command line says of a window it found and could not place.
-std::string not_placed(const placement_result& placed)
+// Why a window was not placed. A size it kept is told in the pixels the
+// user typed: the backends read it back in the display's own, `scale` of
+// those each.
+std::string not_placed(const placement_result& placed, double scale = 1.0)
 {
     using outcome = placement_result::outcome;
     switch (placed.what) {
@@ -193,7 +197,8 @@ std::string not_placed(const placement_result& placed)
     case outcome::no_answer: return "no answer came in time";
     case outcome::gone: return "the window closed";
     case outcome::other_size:
-        return "its size stayed " + std::to_string(placed.width) + "x" + std::to_string(placed.height);
+        return "its size stayed " + std::to_string(std::lround(placed.width / scale)) + "x" +
+               std::to_string(std::lround(placed.height / scale));
     }
     return {};
 }
@@ -309,7 +314,8 @@ int run_command_line(const std::vector<std::string>& arguments,
     }
     const placement_result placed = resize_window(*windows, window, {*width, *height});
     if (placed.what != placement_result::outcome::placed) {
-        err += "quenlow: '" + printable_title(found) + "' was found but not placed: " + not_placed(placed) + '\n';
+        err += "quenlow: '" + printable_title(found) + "' was found but not placed: " +
+               not_placed(placed, windows->display_scale(window)) + '\n';
         return command_not_placed;
     }
     return command_done;

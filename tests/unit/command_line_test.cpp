@@ -44,6 +44,13 @@ TEST(CommandLineStatus, EachOutcomeHasAStatusOfItsOwnAndSaysWhy)
     });
     EXPECT_EQ(kept.status, command_not_placed);
     EXPECT_EQ(kept.err, "quenlow: 'Page - Chromium' was found but not placed: its size stayed 796x600\n");
+    // On a 150 % desktop, told in the pixels typed, not the display's.
+    const auto kept_scaled = run({"--size", "640x480"}, [&](fake_window_system& desktop) {
+        browser(desktop);
+        desktop.scale = 1.5;
+        desktop.placement_answer = placement_result{placement_result::outcome::other_size, 1200, 900};
+    });
+    EXPECT_EQ(kept_scaled.err, "quenlow: 'Page - Chromium' was found but not placed: its size stayed 800x600\n");
 
     // The desktop needs a step of the user's: said, and nothing listed.
     const auto setup = run({"--list"}, [&](fake_window_system& desktop) {
