@@ -281,13 +281,14 @@ TEST_F(RealBrowsers, CtrlCDuringARunOnFirefoxLeavesTheAccessibilitySwitchAsItWas
     ASSERT_FALSE(accessibility_on());
     ASSERT_EQ(toolkit_accessibility(), "false");
 
-    // Narrower than Firefox makes a page (about 500), so the run is still
-    // placing the window when Ctrl-C comes, after the switch, and its key,
-    // went on.
-    child_process run({QUENLOW_PROGRAM, "--size", "300x600", "--page", title}, quenlow_environment());
+    // A Firefox too busy to come onto the accessibility bus: the run waits
+    // for it, with the switch, and its key, on, when Ctrl-C comes.
+    kill(-firefox->pid(), SIGSTOP);
+    child_process run({QUENLOW_PROGRAM, "--size", "800x600", "--page", title}, quenlow_environment());
     ASSERT_TRUE(eventually([] { return accessibility_on(); }, std::chrono::seconds(10)));
     ASSERT_TRUE(eventually([] { return toolkit_accessibility() == "true"; }));
     kill(run.pid(), SIGINT);
+    kill(-firefox->pid(), SIGCONT);
     ASSERT_TRUE(eventually([&] { return !run.running(); }, std::chrono::seconds(10)));
     EXPECT_EQ(run.exit_code(), -1) << "the run ended before Ctrl-C, not by it";
     EXPECT_FALSE(accessibility_on());
