@@ -11,11 +11,12 @@ QUENLOW_FONT_PACKAGES=(fonts-noto-cjk)
 # KWin with XWayland on a private session bus, real Firefox ESR and
 # Chromium with the accessibility bus their page areas are read on
 # (at-spi2-core, under dbus-run-session; gsettings reads the switch it keeps)
-# and on a scaled desktop (xsettingsd), man to check the manual page, and
+# and on a scaled desktop (xsettingsd), man to check the manual page, lintian
+# to check the .deb as Debian does, and
 # debootstrap for the roots of newer Debian releases that bring today's
 # desktops.
 QUENLOW_TEST_PACKAGES=(libgtest-dev libgmock-dev libx11-dev xvfb xauth openbox metacity awesome icewm i3-wm
-  x11-utils x11-xserver-utils xdotool
+  x11-utils x11-xserver-utils xdotool lintian
   g++-mingw-w64-x86-64 wine wine64 nsis desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev
   kwin-wayland xwayland dbus-daemon

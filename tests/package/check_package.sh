@@ -18,6 +18,8 @@ expected_files=(
   share/icons/hicolor/128x128/apps/$app.png
   share/icons/hicolor/scalable/apps/$app.svg
   share/man/man1/quenlow.1.gz
+  share/doc/quenlow/copyright
+  share/doc/quenlow/changelog.gz
   lib/quenlow/quenlow_window.so
   share/quenlow/gnome-shell/legacy/quenlow@mobrell.example/extension.js
   share/quenlow/gnome-shell/legacy/quenlow@mobrell.example/metadata.json
@@ -73,6 +75,13 @@ deb)
   check ".deb depends on xcb-ewmh" grep -q 'libxcb-ewmh2' <<<"$depends"
   check ".deb depends on Qt's X11 platform plugin" grep -q 'qt6-qpa-plugins' <<<"$depends"
   check "apt accepts the .deb" apt-get install --simulate -qq "$deb"
+  # Debian's own checks: an error fails the tier, warnings are shown.
+  lintian_status=0
+  lintian --fail-on error "$deb" >"$work/lintian" 2>&1 || lintian_status=$?
+  sed 's/^/lintian: /' "$work/lintian"
+  check "lintian finds no error in the .deb" test $lintian_status -eq 0
+  # A warning only, but the window module is no library ldconfig should know.
+  check "no maintainer script runs ldconfig" sh -c '! grep -q ldconfig "$1"' sh "$work/lintian"
   check ".deb is version 1.1.0.2" test "$(dpkg-deb -f "$deb" Version)" = 1.1.0.2
   # The GNOME Shell extension: each build names the shells it is made for,
   # and the one that fits the installed shell becomes the system-wide one.
@@ -91,7 +100,7 @@ deb)
       "$work/root/usr/share/quenlow/gnome-shell/$build/quenlow@mobrell.example/extension.js" \
       "$( [ $build = module ] && echo -m)"
   done
-  # postinst, prerm and the trigger, with stand-in GNOME Shells on PATH.
+  # postinst, postrm and the trigger, with stand-in GNOME Shells on PATH.
   mkdir -p "$work/shell"
   shell_says() { printf '#!/bin/sh\n%s\n' "$1" > "$work/shell/gnome-shell"; chmod +x "$work/shell/gnome-shell"; }
   linked() { readlink "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"; }
@@ -104,8 +113,8 @@ deb)
   check "and the legacy build once the shell is 42" test "$(linked)" = $legacy
   shell_says 'exit 1'; maintainer postinst configure
   check "and the module build when GNOME Shell does not say its version" test "$(linked)" = $module
-  maintainer prerm remove
-  check "prerm removes the link" test ! -e "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"
+  maintainer postrm remove
+  check "postrm removes the link" test ! -e "$work/root/usr/share/gnome-shell/extensions/quenlow@mobrell.example"
   maintainer postinst abort-remove
   check "a removal rolled back links it again" test "$(linked)" = $module
   check "the package is triggered by GNOME Shell's upgrades" grep -qx 'interest-noawait /usr/bin/gnome-shell' \
