@@ -44,11 +44,27 @@ install|validate)
       'XDG_CONFIG_HOME="$1" QT_QPA_PLATFORM=offscreen timeout 2 "$2"; test $? = 124' sh "$work/config" \
       "$work/prefix/bin/quenlow"
   else
-    check "desktop-file-validate" desktop-file-validate "$work/prefix/share/applications/$app.desktop"
+    entry=$work/prefix/share/applications/$app.desktop
+    # Its hints count too: two main categories show the entry twice in menus.
+    check "desktop-file-validate, without a hint" sh -c \
+      'desktop-file-validate "$1" >"$2" 2>&1; status=$?; cat "$2"; [ $status -eq 0 ] && [ ! -s "$2" ]' sh \
+      "$entry" "$work/validated"
+    # Each launcher action sizes the active browser window at one preset:
+    # the command line takes its words (no display here, so status 5, not
+    # a usage error's 2).
+    sed -n 's/^Exec=quenlow //p' "$entry" | sort >"$work/actions"
+    check "the launcher has an action per size" test "$(tr '\n' ' ' <"$work/actions")" = \
+      "--size 1024x768 --size 1280x1024 --size 640x480 --size 800x600 "
+    while read -r words; do
+      check "the command line takes '$words'" sh -c \
+        'env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u QT_QPA_PLATFORM "$@"; test $? = 5' sh \
+        "$work/prefix/bin/quenlow" $words
+    done <"$work/actions"
     check "appstreamcli validate" appstreamcli validate --no-net --pedantic --explain \
       "$work/prefix/share/metainfo/$app.metainfo.xml"
-    check "the desktop entry has a Chinese name" grep -qx 'Name\[zh_TW\]=墨貝昆洛' \
-      "$work/prefix/share/applications/$app.desktop"
+    check "the desktop entry has a Chinese name" grep -qx 'Name\[zh_TW\]=墨貝昆洛' "$entry"
+    check "its actions have Chinese names" test "$(grep -c '^Name=' "$entry")" = "$(grep -c '^Name\[zh_TW\]=' "$entry")"
+    check "and it has keywords in both languages" grep -q '^Keywords\[zh_TW\]=.*瀏覽器' "$entry"
     page=$work/prefix/share/man/man1/quenlow.1.gz
     MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >"$work/manual.txt" 2>"$work/manual.warnings" || true
     check "man renders the manual page" test -s "$work/manual.txt"
