@@ -567,10 +567,7 @@ LRESULT CALLBACK chrome_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-// --page at 1024x768 and 800x600 on the stand-in: its page child gets
-// exactly that many CSS pixels, `scale` device pixels each, and the frame's
-// corner is the screen's.
-void sizes_chromium_pages(double scale)
+TEST(Program, CommandLineSizesAChromiumPageExactly)
 {
     WNDCLASSW frame{}, page{};
     frame.lpfnWndProc = chrome_proc;
@@ -596,24 +593,12 @@ void sizes_chromium_pages(double scale)
         const std::wstring size = std::to_wstring(width) + L"x" + std::to_wstring(height);
         EXPECT_EQ(run_command(L"--size " + size + L" --page \"Page - Chromium\"", output), 0) << file_contents(output);
         const RECT drawn = rect_of(page_window), outer = rect_of(browser);
-        EXPECT_EQ(std::pair(int(drawn.right - drawn.left), int(drawn.bottom - drawn.top)),
-                  std::pair(int(width * scale), int(height * scale)))
+        EXPECT_EQ(std::pair(int(drawn.right - drawn.left), int(drawn.bottom - drawn.top)), std::pair(width, height))
             << describe(drawn);
         EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(0L, 0L)) << describe(outer);
     }
     DeleteFileW(output.c_str());
     DestroyWindow(browser);
-}
-
-TEST(Program, CommandLineSizesAChromiumPageExactly)
-{
-    sizes_chromium_pages(1.0);
-}
-
-// At 144 dpi Chrome draws a CSS pixel as 1.5 device pixels.
-TEST(ScaledDesktop, CommandLineSizesAChromiumPageInCssPixels)
-{
-    sizes_chromium_pages(1.5);
 }
 
 // Run by the package tier against the installed copy, not by the win32 tier.
