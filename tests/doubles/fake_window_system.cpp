@@ -152,17 +152,6 @@ window_geometry fake_window_system::current_geometry(window_handle window)
     return {seen, seen};
 }
 
-std::uint32_t fake_window_system::process_id(window_handle window)
-{
-    const fake_window* w = find(window);
-    return w ? w->process_id : 0;
-}
-
-void fake_window_system::set_process(window_handle window, std::uint32_t process)
-{
-    if (fake_window* w = find(window)) w->process_id = process;
-}
-
 void fake_window_system::set_smallest(window_handle window, int width, int height)
 {
     if (fake_window* w = find(window)) {

@@ -34,7 +34,6 @@ struct fake_window {
     rect normal_geometry;       // where the window is when neither minimised nor maximised
     bool visible = true;
     bool topmost = false;
-    std::uint32_t process_id = 0;
     // The smallest outer size the window takes (a browser's own minimum).
     int smallest_width = 1, smallest_height = 1;
 };
@@ -54,8 +53,7 @@ public:
     void retitle_after_length_query(window_handle window, std::string title);
     // The window is destroyed right before the walk offers it.
     void close_when_offered(window_handle window);
-    // Gives the window a process and a smallest size.
-    void set_process(window_handle window, std::uint32_t process);
+    // Gives the window a smallest size, as a browser does.
     void set_smallest(window_handle window, int width, int height);
 
     // The window's state, or nothing once it is closed.
@@ -81,7 +79,6 @@ public:
     placement_result place_window(window_handle window, int width, int height) override;
     placement_result place_window_exactly(window_handle window, int width, int height) override;
     window_geometry current_geometry(window_handle window) override;
-    std::uint32_t process_id(window_handle window) override;
     double display_scale(window_handle) override { return scale; }
     void set_topmost(window_handle window, bool topmost) override;
     void hide_from_taskbar(window_handle window) override;
