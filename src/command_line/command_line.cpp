@@ -68,12 +68,12 @@ constexpr int largest_side = 8192;
 constexpr char usage[] =
     "Usage: quenlow [--list | --size WIDTHxHEIGHT [--page] [--] [TITLE] | --help | --version]\n"
     "\n"
-    "With no option, opens the program's window.\n"
+    "With no option, opens the program's window. Options go in any order.\n"
     "\n"
     "  --list       print the titles of the browser windows, one a line, top\n"
     "               window first, as Update List shows them (control\n"
     "               characters in a title shown as \\xHH)\n"
-    "  --size WIDTHxHEIGHT [--page] [--] [TITLE]\n"
+    "  --size WIDTHxHEIGHT, --size=WIDTHxHEIGHT [--page] [--] [TITLE]\n"
     "               restore one window and place it at the screen's top-left\n"
     "               corner with that visible outer size (each side 100 to 8192,\n"
     "               in pixels of a 96-dpi screen): the window titled exactly\n"
@@ -84,14 +84,14 @@ constexpr char usage[] =
     "               innerWidth x innerHeight, what CSS breakpoints test) that\n"
     "               size instead of the whole window, in CSS pixels at 100 %\n"
     "               zoom (a page zoomed otherwise gets another innerWidth),\n"
-    "               learnt from the browser through accessibility; on X11,\n"
-    "               where the desktop's accessibility is off, it is switched on\n"
-    "               while the command runs, and back off (Firefox on X11 needs\n"
-    "               nothing more). Firefox on Wayland must be started with\n"
-    "               GNOME_ACCESSIBILITY=1; Chrome, Chromium, Edge and the like\n"
-    "               with ACCESSIBILITY_ENABLED=1 and\n"
+    "               learnt from the browser through the desktop's accessibility\n"
+    "               bus (at-spi2-core on Linux). Firefox on X11 needs nothing:\n"
+    "               where accessibility is off, it is switched on while the\n"
+    "               command runs, and back off. Firefox on Wayland must be\n"
+    "               started with GNOME_ACCESSIBILITY=1; Chrome, Chromium, Edge\n"
+    "               and the like with ACCESSIBILITY_ENABLED=1 and\n"
     "               --force-renderer-accessibility. A page narrower than the\n"
-    "               browser allows (about 450 to 500) is told, with its smallest\n"
+    "               browser allows (about 500) is told, with its smallest\n"
     "               (exit status 4)\n"
     "  --help, -h   print this help\n"
     "  --version    print the program's version\n"
@@ -101,19 +101,60 @@ constexpr char usage[] =
     "  1  no such window\n"
     "  2  a usage error\n"
     "  3  the desktop needs a step of yours first (GNOME: the program's Shell\n"
-    "     extension is not installed, needs a new log-in, is switched off or\n"
-    "     does not fit this GNOME Shell; the message says which and what to do)\n"
+    "     extension is not installed, needs a new log-in, is switched off (open\n"
+    "     the program's window once, or run gnome-extensions enable\n"
+    "     quenlow@mobrell.example), all extensions are off, it does not fit\n"
+    "     this GNOME Shell or failed to load; the message says which and what\n"
+    "     to do)\n"
     "  4  the window was found but not placed (refused, no answer in time, it\n"
-    "     kept another size, or its page area could not be learnt; the message\n"
-    "     says which and what to do)\n"
-    "  5  no desktop this program can reach (no display, or a Wayland session\n"
-    "     without sway, KWin or GNOME Shell; the message says what was sought)\n"
+    "     kept another size, it closed, or with --page its page area could not\n"
+    "     be learnt or did not reach the size; the message says which and what\n"
+    "     to do)\n"
+    "  5  no desktop this program can reach (no display, an X display that\n"
+    "     does not answer, or a Wayland session without sway, KWin or GNOME\n"
+    "     Shell; the message says what was sought)\n"
     "  6  the output could not be written\n";
 
 int usage_error(std::string& err, const std::string& message)
 {
-    err += "quenlow: " + message + "\n\n" + usage;
+    err += "quenlow: " + message + "\nTry 'quenlow --help' for more information.\n";
     return command_usage_error;
+}
+
+// The arguments read the way GNU programs read theirs: options in any
+// order, "--size=WxH" as well as "--size WxH", "--" ending the options.
+struct parsed_arguments {
+    std::vector<std::string> commands;  // --list, --size, --help, --version as given
+    bool page = false;
+    int pages_given = 0;
+    std::optional<std::string> size;  // from --size=WxH
+    std::vector<std::string> operands;
+    std::string unknown;  // the first option not known
+};
+
+parsed_arguments parse(const std::vector<std::string>& arguments)
+{
+    parsed_arguments parsed;
+    bool options_ended = false;
+    for (const std::string& argument : arguments) {
+        if (options_ended || argument.size() < 2 || argument[0] != '-') {
+            parsed.operands.push_back(argument);
+        } else if (argument == "--") {
+            options_ended = true;
+        } else if (argument == "--page") {
+            ++parsed.pages_given;
+        } else if (argument.starts_with("--size=")) {
+            parsed.commands.push_back("--size");
+            parsed.size = argument.substr(7);
+        } else if (argument == "--size" || argument == "--list" || argument == "--version" || argument == "--help" ||
+                   argument == "-h") {
+            parsed.commands.push_back(argument == "-h" ? "--help" : argument);
+        } else if (parsed.unknown.empty()) {
+            parsed.unknown = argument;
+        }
+    }
+    parsed.page = parsed.pages_given > 0;
+    return parsed;
 }
 
 // One side of WIDTHxHEIGHT: decimal digits only, no sign, no spaces.
@@ -226,34 +267,44 @@ int run_command_line(const std::vector<std::string>& arguments,
                      const std::function<std::unique_ptr<window_system>()>& connect, std::string& out,
                      std::string& err, const std::function<std::unique_ptr<page_area_reader>()>& connect_pages)
 {
-    const std::string command = arguments.empty() ? std::string() : arguments.front();
-    const std::size_t operands = arguments.empty() ? 0 : arguments.size() - 1;
-    if (command == "--help" || command == "-h") {
+    parsed_arguments parsed = parse(arguments);
+    const auto asked_for = [&](const char* command) {
+        return std::find(parsed.commands.begin(), parsed.commands.end(), command) != parsed.commands.end();
+    };
+    if (asked_for("--help")) {
         out += usage;
         return command_done;
     }
-    if (command == "--version") {
+    if (asked_for("--version")) {
         out += std::string(build_info::title) + ' ' + std::to_string(build_info::version_major) + '.' +
                std::to_string(build_info::version_minor) + '.' + std::to_string(build_info::version_revision) + '\n';
         return command_done;
     }
+    if (!parsed.unknown.empty()) return usage_error(err, "unknown option '" + parsed.unknown + "'");
+    if (parsed.commands.size() > 1) {
+        return usage_error(err, "'" + parsed.commands[0] + "' and '" + parsed.commands[1] + "' do not go together");
+    }
+    if (parsed.commands.empty()) {
+        return usage_error(err, parsed.operands.empty() ? std::string("'--page' goes with '--size'")
+                                                        : "what to do with '" + parsed.operands.front() +
+                                                              "'? Give --list or --size");
+    }
+    const std::string& command = parsed.commands.front();
     if (command == "--list") {
-        if (operands > 0) return usage_error(err, "--list takes no argument: '" + arguments[1] + "'");
+        if (!parsed.operands.empty()) {
+            return usage_error(err, "--list takes no argument: '" + parsed.operands.front() + "'");
+        }
+        if (parsed.page) return usage_error(err, "'--page' goes with '--size'");
         const auto windows = connected(connect, err);
         if (const int status = unusable(*windows, err)) return status;
         const user_action action(*windows);
         return list(*windows, out);
     }
-    if (command != "--size") return usage_error(err, "unknown option '" + command + "'");
 
-    // "--" ends the options: what follows it is the title, whatever it is.
-    std::vector<std::string> given(arguments.begin() + 1, arguments.end());
-    // "--page" may stand anywhere before it.
-    const auto options_end = std::find(given.begin(), given.end(), "--");
-    const auto page_options = std::count(given.begin(), options_end, "--page");
-    if (page_options > 1) return usage_error(err, "'--page' is given twice");
-    const bool page = page_options == 1;
-    given.erase(std::remove(given.begin(), options_end, "--page"), options_end + (options_end != given.end()));
+    if (parsed.pages_given > 1) return usage_error(err, "'--page' is given twice");
+    const bool page = parsed.page;
+    std::vector<std::string> given = std::move(parsed.operands);
+    if (parsed.size) given.insert(given.begin(), *parsed.size);
     if (given.empty()) return usage_error(err, "'--size' needs a size, such as 1024x768");
     if (given.size() > 2) return usage_error(err, "too many arguments: '" + given[2] + "'");
     const std::string_view size_text = given[0];

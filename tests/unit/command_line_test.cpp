@@ -75,6 +75,14 @@ TEST(CommandLineStatus, TitlesPrintOneALineAndDashDashEndsTheOptions)
     EXPECT_EQ(run({"--size", "800x600", "--", "-v - Chromium"}, odd).status, command_done);
     EXPECT_EQ(run({"--size", "--", "800x600", "-v - Chromium"}, odd).status, command_done);
     EXPECT_EQ(run({"--size", "800x600", "--", "-v - Chromium", "more"}, odd).status, command_usage_error);
+
+    // As GNU programs take theirs: the size after '=', options in any order
+    // (--page here, with no page reader, reaches the page step), and a usage
+    // error in one line.
+    EXPECT_EQ(run({"--size=800x600", "--", "-v - Chromium"}, odd).status, command_done);
+    EXPECT_EQ(run({"--page", "--size", "800x600", "--", "-v - Chromium"}, odd).status, command_not_placed);
+    EXPECT_EQ(run({"--list", "--size", "800x600"}, odd).err,
+              "quenlow: '--list' and '--size' do not go together\nTry 'quenlow --help' for more information.\n");
 }
 
 }  // namespace

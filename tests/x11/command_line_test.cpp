@@ -106,7 +106,7 @@ TEST_F(CommandLine, BadArgumentsAndMissingWindowsChangeNothing)
         const finished_run run = quenlow(call.arguments);
         EXPECT_EQ(run.status, 2) << call.named;
         EXPECT_NE(run.err.find("'" + call.named + "'"), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("Usage: quenlow"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("\nTry 'quenlow --help' for more information.\n"), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
     const finished_run missing = quenlow({"--size", "800x600", "Page - chromium"});
