@@ -145,10 +145,13 @@ page_sizing_result size_page_area(window_system& windows, page_area_reader& page
         if (clock::now() >= deadline) {
             return {{outcome::no_answer}, "the browser's page area did not settle in time"};
         }
-        // The window's outer size now, against its page now: the bars may
-        // have changed with the size.
+        // The window's outer size now (where the window system does not
+        // show it, as placing read it back), against its page now: the bars
+        // may have changed with the size.
         const window_geometry now = windows.current_geometry(window);
-        const size2 visible = now.visible.known() ? size2{now.visible.width, now.visible.height} : outer;
+        const size2 visible = now.visible.known()                  ? size2{now.visible.width, now.visible.height}
+                              : placed.what == outcome::other_size ? size2{placed.width, placed.height}
+                                                                   : outer;
         const size2 next{wanted.width + visible.width - page.width, wanted.height + visible.height - page.height};
         // A window kept larger than asked whose page is still larger than
         // wanted: the browser makes its page no smaller.

@@ -147,6 +147,7 @@ placement_result fake_window_system::place_window_exactly(window_handle window, 
 
 window_geometry fake_window_system::current_geometry(window_handle window)
 {
+    if (!shows_geometry) return {};
     const rect now = geometry(window);
     const window_rect seen{now.x, now.y, now.width, now.height};
     return {seen, seen};

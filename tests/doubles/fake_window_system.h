@@ -91,6 +91,9 @@ public:
     std::string sought;
     // Display pixels per 96-dpi pixel.
     double scale = 1.0;
+    // Whether current_geometry tells where windows are (Wayland
+    // compositors do not).
+    bool shows_geometry = true;
     // Where set, what every placement answers, changing nothing.
     std::optional<placement_result> placement_answer;
 

@@ -102,16 +102,21 @@ TEST(PageSizing, OnAScaledDisplayThePageIsTheSizeAskedInPagePixelsAtTheFirstPlac
 
 TEST(PageSizing, APageSmallerThanTheBrowserAllowsIsToldWithTheBrowsersSmallest)
 {
-    // A phone's width in a browser whose window is at least 502 wide.
-    fake_window_system desktop;
-    const window_handle browser = desktop.open_window("Page - Chromium");
-    desktop.set_smallest(browser, 502, 100);
-    browser_pages pages(desktop);
-    const page_sizing_result sized = size_page_area(desktop, pages, browser, {375, 667}, quick);
-    EXPECT_TRUE(sized.smallest);
-    EXPECT_EQ(std::tuple(sized.placement.what, sized.placement.width, sized.placement.height),
-              std::tuple(outcome::other_size, 500, 667));
-    EXPECT_EQ(desktop.geometry(browser), (rect{0, 0, 502, 667 + 85}));
+    // A phone's width in a browser whose window is at least 502 wide, where
+    // the window system shows the window's size and where only placing
+    // tells it.
+    for (const bool shows_geometry : {true, false}) {
+        fake_window_system desktop;
+        desktop.shows_geometry = shows_geometry;
+        const window_handle browser = desktop.open_window("Page - Chromium");
+        desktop.set_smallest(browser, 502, 100);
+        browser_pages pages(desktop);
+        const page_sizing_result sized = size_page_area(desktop, pages, browser, {375, 667}, quick);
+        EXPECT_TRUE(sized.smallest) << shows_geometry;
+        EXPECT_EQ(std::tuple(sized.placement.what, sized.placement.width, sized.placement.height),
+                  std::tuple(outcome::other_size, 500, 667));
+        EXPECT_EQ(desktop.geometry(browser), (rect{0, 0, 502, 667 + 85}));
+    }
 }
 
 TEST(PageSizing, ABrowserThatLiesOrStallsIsToldWithinTheRunsBound)
