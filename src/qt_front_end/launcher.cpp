@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -59,6 +60,9 @@ int main(int argc, char* argv[])
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (quenlow::wants_command_line(arguments, qt_options)) {
+        // A reader that has gone (quenlow --list | head -0) is a write that
+        // failed, told by its status, not a death by SIGPIPE.
+        std::signal(SIGPIPE, SIG_IGN);
         std::string out, err;
         // The command line changes no desktop setting.
         const auto connect = [] {

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -148,6 +151,23 @@ TEST_F(CommandLine, ItSaysTrulyWhenNothingWasPlacedListedOrWritten)
                                             {{"DISPLAY", session.display()}});
     EXPECT_EQ(full.status, 6) << full.err;
     EXPECT_NE(full.err.find("cannot write the output"), std::string::npos) << full.err;
+
+    // Nor is one whose reader has gone (quenlow --list | head -0): a pipe
+    // whose reading end is closed before the list is written.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    const pid_t lister = fork();
+    if (lister == 0) {
+        dup2(ends[1], STDOUT_FILENO);
+        setenv("DISPLAY", session.display().c_str(), 1);
+        execl(QUENLOW_PROGRAM, QUENLOW_PROGRAM, "--list", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ends[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(lister, &status, 0), lister);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 6) << "status " << status;
 }
 
 }  // namespace
