@@ -15,7 +15,10 @@ if [ -z "${QUENLOW_BENCH_OWN_BUS:-}" ]; then
   quenlow_install_packages "${QUENLOW_BUILD_PACKAGES[@]}" xvfb openbox x11-utils wmctrl xdotool dbus-daemon at-spi2-core \
     firefox-esr chromium python3
   quenlow_build build
-  QUENLOW_BENCH_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
+  # The bus's own settings, in the build tree: switching accessibility on
+  # makes its launcher write GSettings, which must not be the user's.
+  QUENLOW_BENCH_OWN_BUS=1 XDG_CONFIG_HOME=$PWD/build/bench-bus-config XDG_CACHE_HOME=$PWD/build/bench-bus-cache \
+    exec dbus-run-session -- "$0" "$@"
 fi
 program=$PWD/build/src/quenlow
 rounds=${QUENLOW_BENCH_ROUNDS:-20}

@@ -98,6 +98,18 @@ accessibility_bus::~accessibility_bus()
     sd_bus_flush_close_unref(session_);
 }
 
+template <class... Args>
+bool accessibility_bus::call(message_ref& reply, const object_ref& object, const char* interface, const char* member,
+                             const char* types, Args... args)
+{
+    if (!bound(accessibility_)) return false;
+    bus_error error;
+    const int result = sd_bus_call_method(accessibility_, object.owner.c_str(), object.path.c_str(), interface, member,
+                                          &error.error, &reply.message, types, args...);
+    if (result == -ETIMEDOUT) timed_out_ = true;
+    return result >= 0;
+}
+
 bool accessibility_bus::bound(sd_bus* bus)
 {
     const std::uint64_t left = microseconds_left(deadline_);
@@ -109,22 +121,6 @@ bool accessibility_bus::bound(sd_bus* bus)
     return true;
 }
 
-namespace {
-
-// One method call on `bus`; the reply, or nullptr. -ETIMEDOUT is noted.
-template <class... Args>
-bool call(sd_bus* bus, bool& timed_out, message_ref& reply, const object_ref& object, const char* interface,
-          const char* member, const char* types, Args... args)
-{
-    bus_error error;
-    const int result = sd_bus_call_method(bus, object.owner.c_str(), object.path.c_str(), interface, member,
-                                          &error.error, &reply.message, types, args...);
-    if (result == -ETIMEDOUT) timed_out = true;
-    return result >= 0;
-}
-
-}  // namespace
-
 std::vector<object_ref> accessibility_bus::applications()
 {
     return children({"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"});
@@ -134,8 +130,7 @@ std::vector<object_ref> accessibility_bus::children(const object_ref& object)
 {
     std::vector<object_ref> found;
     message_ref reply;
-    if (!bound(accessibility_) ||
-        !call(accessibility_, timed_out_, reply, object, accessible_interface, "GetChildren", nullptr)) {
+    if (!call(reply, object, accessible_interface, "GetChildren", nullptr)) {
         return found;
     }
     if (sd_bus_message_enter_container(reply.message, 'a', "(so)") <= 0) return found;
@@ -151,8 +146,7 @@ std::optional<std::uint32_t> accessibility_bus::role_of(const object_ref& object
 {
     message_ref reply;
     std::uint32_t role = 0;
-    if (!bound(accessibility_) ||
-        !call(accessibility_, timed_out_, reply, object, accessible_interface, "GetRole", nullptr) ||
+    if (!call(reply, object, accessible_interface, "GetRole", nullptr) ||
         sd_bus_message_read(reply.message, "u", &role) <= 0) {
         return std::nullopt;
     }
@@ -162,8 +156,7 @@ std::optional<std::uint32_t> accessibility_bus::role_of(const object_ref& object
 std::optional<std::uint64_t> accessibility_bus::states(const object_ref& object)
 {
     message_ref reply;
-    if (!bound(accessibility_) ||
-        !call(accessibility_, timed_out_, reply, object, accessible_interface, "GetState", nullptr)) {
+    if (!call(reply, object, accessible_interface, "GetState", nullptr)) {
         return std::nullopt;
     }
     const void* words = nullptr;
@@ -193,8 +186,7 @@ std::optional<extents> accessibility_bus::extents_of(const object_ref& object)
 {
     message_ref reply;
     std::int32_t x = 0, y = 0, width = 0, height = 0;
-    if (!bound(accessibility_) ||
-        !call(accessibility_, timed_out_, reply, object, component_interface, "GetExtents", "u", screen_coordinates) ||
+    if (!call(reply, object, component_interface, "GetExtents", "u", screen_coordinates) ||
         sd_bus_message_read(reply.message, "(iiii)", &x, &y, &width, &height) <= 0) {
         return std::nullopt;
     }
@@ -205,8 +197,7 @@ std::vector<object_ref> accessibility_bus::related(const object_ref& object, std
 {
     std::vector<object_ref> found;
     message_ref reply;
-    if (!bound(accessibility_) ||
-        !call(accessibility_, timed_out_, reply, object, accessible_interface, "GetRelationSet", nullptr) ||
+    if (!call(reply, object, accessible_interface, "GetRelationSet", nullptr) ||
         sd_bus_message_enter_container(reply.message, 'a', "(ua(so))") <= 0) {
         return found;
     }
@@ -232,8 +223,7 @@ std::optional<std::uint32_t> accessibility_bus::process_of(const std::string& ow
 {
     message_ref reply;
     std::uint32_t pid = 0;
-    if (!bound(accessibility_) ||
-        !call(accessibility_, timed_out_, reply, {"org.freedesktop.DBus", "/org/freedesktop/DBus"},
+    if (!call(reply, {"org.freedesktop.DBus", "/org/freedesktop/DBus"},
               "org.freedesktop.DBus", "GetConnectionUnixProcessID", "s", owner.c_str()) ||
         sd_bus_message_read(reply.message, "u", &pid) <= 0) {
         return std::nullopt;

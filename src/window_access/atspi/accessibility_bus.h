@@ -15,13 +15,16 @@
 
 typedef struct sd_bus sd_bus;
 
+namespace quenlow {
+struct message_ref;
+}
+
 namespace quenlow::atspi {
 
 using clock = std::chrono::steady_clock;
 
 struct object_ref {
     std::string owner, path;
-    friend bool operator==(const object_ref&, const object_ref&) = default;
 };
 
 struct extents {
@@ -77,8 +80,13 @@ public:
 
 private:
     accessibility_bus() = default;
-    // Bounds the next call by the time left; false when none is.
+    // Bounds the next call on `bus` by the time left; false when none is.
     bool bound(sd_bus* bus);
+    // One method call on the accessibility bus, so bounded; whether it
+    // answered (a call that ran out of time is noted).
+    template <class... Args>
+    bool call(message_ref& reply, const object_ref& object, const char* interface, const char* member,
+              const char* types, Args... args);
 
     sd_bus* session_ = nullptr;
     sd_bus* accessibility_ = nullptr;

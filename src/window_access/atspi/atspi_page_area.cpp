@@ -47,20 +47,17 @@ constexpr char no_page_advice[] =
     "the browser shows no page to accessibility; Chrome, Chromium, Edge, Brave, Opera and Vivaldi show it only when "
     "started with --force-renderer-accessibility: start the browser with that option";
 
-// Sides a browser may truthfully tell.
-bool plausible(const extents& where)
-{
-    return where.width >= 1 && where.height >= 1 && where.width <= largest_page_side &&
-           where.height <= largest_page_side;
-}
+bool sized(const extents& where) { return where.width > 0 && where.height > 0; }
 
+// The page and its frame as the browser tells them: whether those are sides
+// a screen can have, page sizing judges, as for every reader.
 page_reading reading_of(const extents& page, const extents& frame)
 {
     page_reading reading;
     reading.found = true;
     reading.width = page.width;
     reading.height = page.height;
-    if (plausible(frame)) {
+    if (sized(frame)) {
         reading.frame_width = frame.width;
         reading.frame_height = frame.height;
     }
@@ -97,7 +94,7 @@ page_reading atspi_page_area::read(const page_window& window, clock::time_point 
         const object_ref document{document_->owner, document_->path};
         const auto states = bus_->states(document);
         const auto page = states && has(*states, state::showing) ? bus_->extents_of(document) : std::nullopt;
-        if (page && plausible(*page)) {
+        if (page && sized(*page)) {
             const auto frame = bus_->extents_of({document_->frame_owner, document_->frame_path});
             return reading_of(*page, frame.value_or(extents{}));
         }
@@ -135,7 +132,7 @@ page_reading atspi_page_area::find_document(const page_window& window, clock::ti
     for (const auto end = std::min(deadline, clock::now() + building_bound);;) {
         if (const auto frame = frame_of(*bus_, *application, window.title, window.client)) {
             framed = true;
-            if (const auto page = page_of(*bus_, frame->frame); page && plausible(page->where)) {
+            if (const auto page = page_of(*bus_, frame->frame)) {
                 document_ = document{window.window, frame->frame.owner, frame->frame.path, page->document.owner,
                                      page->document.path};
                 return reading_of(page->where, frame->where);
